@@ -1,0 +1,168 @@
+// The pieces of ondrix-host: its command line, the state it loads, its transport, its event
+// lines and its output list.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "event_line.hpp"
+#include "event_lists.hpp"
+#include "options.hpp"
+#include "state_document.hpp"
+#include "transport.hpp"
+
+namespace {
+
+using ondrix_tools::HostOptions;
+
+TEST(HostOptions, ReadsTheCommandLine) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string error;  // empty: accepted
+        HostOptions expected;
+    };
+    const std::vector<Case> cases = {
+        {{"m.clap"}, "", {"m.clap", 1.0, {}, {}, false}},
+        {{"--seconds", "2.5", "m.clap", "--state", "s.json", "--save", "o.json"},
+         "",
+         {"m.clap", 2.5, "s.json", "o.json", false}},
+        {{"m.clap", "--seconds", "0"}, "", {"m.clap", 0.0, {}, {}, false}},
+        {{"--help"}, "", {"", 1.0, {}, {}, true}},
+        {{}, "No module given", {}},
+        {{"a.clap", "b.clap"}, "Only one module can be given, not also 'b.clap'", {}},
+        {{"m.clap", "--state"}, "Option --state needs a value", {}},
+        {{"m.clap", "--loud"}, "Unknown option --loud", {}},
+        {{"m.clap", "--seconds", "-1"},
+         "Option --seconds needs a number from 0 to 86400, not '-1'",
+         {}},
+        {{"m.clap", "--seconds", "2s"},
+         "Option --seconds needs a number from 0 to 86400, not '2s'",
+         {}},
+        {{"m.clap", "--seconds", "nan"},
+         "Option --seconds needs a number from 0 to 86400, not 'nan'",
+         {}},
+        {{"m.clap", "--seconds", "1e9"},
+         "Option --seconds needs a number from 0 to 86400, not '1e9'",
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        const auto parsed = ondrix_tools::parse_options(c.args);
+        if (!c.error.empty()) {
+            ASSERT_TRUE(std::holds_alternative<std::string>(parsed));
+            EXPECT_EQ(std::get<std::string>(parsed), c.error);
+            continue;
+        }
+        ASSERT_TRUE(std::holds_alternative<HostOptions>(parsed)) << std::get<std::string>(parsed);
+        const HostOptions& o = std::get<HostOptions>(parsed);
+        EXPECT_EQ(o.module, c.expected.module);
+        EXPECT_EQ(o.seconds, c.expected.seconds);
+        EXPECT_EQ(o.state_file, c.expected.state_file);
+        EXPECT_EQ(o.save_file, c.expected.save_file);
+        EXPECT_EQ(o.help, c.expected.help);
+    }
+}
+
+TEST(StateDocument, WrapsABarePatchAndKeepsAStateDocument) {
+    struct Case {
+        std::string file;
+        std::string loaded;
+    };
+    const std::vector<Case> cases = {
+        {R"({"patch":null,"version":1})", R"({"patch":null,"version":1})"},
+        {R"({"version":2,"patch":{"tempo":90}})", R"({"version":2,"patch":{"tempo":90}})"},
+        {"{\"tempo\": 90,\n \"sources\": []}\n",
+         "{\"patch\":{\"tempo\": 90,\n \"sources\": []}\n,\"version\":1}"},
+        {R"({})", R"({"patch":{},"version":1})"},
+        {R"([[], [], []])", R"({"patch":[[], [], []],"version":1})"},
+        {"\xEF\xBB\xBF{\"tempo\":90}", R"({"patch":{"tempo":90},"version":1})"},
+        {R"({"tempo": 90)", R"({"tempo": 90)"},  // not JSON: the plug-in refuses it
+        {"", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        EXPECT_EQ(ondrix_tools::state_document_from_file(c.file), c.loaded);
+    }
+}
+
+TEST(PlayingTransport, CountsBeatsAndBarsFromTheSongStart) {
+    struct Case {
+        std::uint64_t frame;
+        std::int64_t beats;  // in 1/2^31 beat
+        std::int64_t seconds;
+        std::int64_t bar_start;
+        std::int32_t bar_number;
+    };
+    constexpr std::int64_t one = std::int64_t{1} << 31;
+    const std::vector<Case> cases = {
+        {0, 0, 0, 0, 0},
+        {24000, one, one / 2, 0, 0},                // half a second: one beat
+        {95999, 8589845114, 4294922557, 0, 0},      // the last frame of the first bar
+        {96000, 4 * one, 2 * one, 4 * one, 1},      // two seconds: the second bar starts
+        {480000, 20 * one, 10 * one, 20 * one, 5},  // ten seconds
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.frame);
+        const clap_event_transport_t t = ondrix_tools::playing_transport(c.frame, 48000.0, 120.0);
+        EXPECT_EQ(t.header.size, sizeof(clap_event_transport_t));
+        EXPECT_EQ(t.header.space_id, CLAP_CORE_EVENT_SPACE_ID);
+        EXPECT_EQ(t.header.type, CLAP_EVENT_TRANSPORT);
+        EXPECT_EQ(t.flags, CLAP_TRANSPORT_HAS_TEMPO | CLAP_TRANSPORT_HAS_BEATS_TIMELINE |
+                               CLAP_TRANSPORT_HAS_SECONDS_TIMELINE |
+                               CLAP_TRANSPORT_HAS_TIME_SIGNATURE | CLAP_TRANSPORT_IS_PLAYING);
+        EXPECT_EQ(t.tempo, 120.0);
+        EXPECT_EQ(t.song_pos_beats, c.beats);
+        EXPECT_EQ(t.song_pos_seconds, c.seconds);
+        EXPECT_EQ(t.bar_start, c.bar_start);
+        EXPECT_EQ(t.bar_number, c.bar_number);
+        EXPECT_EQ(t.tsig_num, 4);
+        EXPECT_EQ(t.tsig_denom, 4);
+    }
+}
+
+TEST(EventLine, ShowsControlChangesAsChannelControllerValue) {
+    struct Case {
+        ondrix_tools::RecordedEvent event;
+        std::string line;
+    };
+    const std::vector<Case> cases = {
+        {{5, 0, CLAP_EVENT_MIDI, true, 0, {0xB0, 16, 64}}, "1029 0 16 64"},
+        {{0, 0, CLAP_EVENT_MIDI, true, 0, {0xBF, 127, 0}}, "1024 15 127 0"},
+        {{7, 0, CLAP_EVENT_MIDI, true, 0, {0x90, 60, 100}}, "1031 midi 144 60 100"},
+        {{2, 0, CLAP_EVENT_NOTE_ON, false, 0, {}}, "1026 event 0:0"},
+        {{2, 3, CLAP_EVENT_MIDI, false, 0, {}}, "1026 event 3:10"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        EXPECT_EQ(ondrix_tools::event_line(1024, c.event), c.line);
+    }
+}
+
+TEST(RecordingOutputEvents, KeepsWhatWasPushedAndRefusesEventsTooShortForTheirType) {
+    ondrix_tools::RecordingOutputEvents recorder;
+    const clap_output_events_t* list = recorder.list();
+
+    const clap_event_midi_t cc = {
+        {sizeof(clap_event_midi_t), 9, CLAP_CORE_EVENT_SPACE_ID, CLAP_EVENT_MIDI, 0},
+        0,
+        {0xB1, 2, 3}};
+    clap_event_midi_t short_midi = cc;
+    short_midi.header.size = sizeof(clap_event_header_t);  // claims MIDI, carries only a header
+    clap_event_header_t too_short = cc.header;
+    too_short.size = 4;
+    const clap_event_header_t other_space = {sizeof(clap_event_header_t), 1, 7, CLAP_EVENT_MIDI, 0};
+
+    EXPECT_TRUE(list->try_push(list, &cc.header));
+    EXPECT_FALSE(list->try_push(list, &short_midi.header));
+    EXPECT_FALSE(list->try_push(list, &too_short));
+    EXPECT_FALSE(list->try_push(list, nullptr));
+    EXPECT_TRUE(list->try_push(list, &other_space));  // another space's event is kept, not read
+
+    ASSERT_EQ(recorder.events().size(), 2u);
+    EXPECT_EQ(recorder.refused(), 3u);
+    EXPECT_EQ(ondrix_tools::event_line(0, recorder.events()[0]), "9 1 2 3");
+    EXPECT_EQ(ondrix_tools::event_line(0, recorder.events()[1]), "1 event 7:10");
+}
+
+}  // namespace

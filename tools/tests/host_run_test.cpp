@@ -1,0 +1,192 @@
+// ondrix-host's whole run against a stand-in module that journals the calls it gets.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "run_host.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Keeps the stand-in module loaded for the whole test, so its journal outlives the host's
+// dlclose, and reaches its two test functions.
+class HostRun : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        handle_ = dlopen(ONDRIX_FAKE_MODULE, RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(handle_, nullptr) << dlerror();
+        reset_ = reinterpret_cast<void (*)(const char*)>(dlsym(handle_, "fake_module_reset"));
+        journal_ = reinterpret_cast<const char* (*)()>(dlsym(handle_, "fake_module_journal"));
+        ASSERT_NE(reset_, nullptr);
+        ASSERT_NE(journal_, nullptr);
+        dir_ = fs::temp_directory_path() /
+               ("ondrix-host-test-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
+        if (handle_ != nullptr) dlclose(handle_);
+    }
+
+    int run(const ondrix_tools::HostOptions& options, const char* failing_step = "") {
+        reset_(failing_step);
+        out_.str("");
+        err_.str("");
+        return ondrix_tools::run_host(options, out_, err_);
+    }
+
+    ondrix_tools::HostOptions options() const {
+        ondrix_tools::HostOptions o;
+        o.module = ONDRIX_FAKE_MODULE;
+        return o;
+    }
+
+    std::string write(const std::string& name, const std::string& text) const {
+        const fs::path path = dir_ / name;
+        std::ofstream(path, std::ios::binary) << text;
+        return path.string();
+    }
+
+    // The journal without its per-block lines, and those lines apart.
+    std::string journal() const { return journal_(); }
+    std::vector<std::string> lifecycle() const { return lines(false); }
+    std::vector<std::string> blocks() const { return lines(true); }
+
+    std::ostringstream out_;
+    std::ostringstream err_;
+    fs::path dir_;
+
+  private:
+    std::vector<std::string> lines(bool process_lines) const {
+        std::vector<std::string> result;
+        std::istringstream journal(journal_());
+        for (std::string line; std::getline(journal, line);) {
+            if ((line.rfind("process ", 0) == 0) == process_lines) result.push_back(line);
+        }
+        return result;
+    }
+
+    void* handle_ = nullptr;
+    void (*reset_)(const char*) = nullptr;
+    const char* (*journal_)() = nullptr;
+};
+
+TEST_F(HostRun, RunsTheWholeLifecycleAndPrintsEveryOutputEvent) {
+    auto o = options();
+    o.state_file = write("patch.json", R"({"tempo": 90})");
+    o.save_file = (dir_ / "saved.json").string();
+    ASSERT_EQ(run(o), 0) << err_.str();
+
+    EXPECT_EQ(lifecycle(), (std::vector<std::string>{
+                               "entry.init with path",
+                               "create test.fake for ondrix-host",
+                               "init",
+                               R"(load {"patch":{"tempo": 90},"version":1})",
+                               "activate 48000 256 256",
+                               "start",
+                               "on_main_thread",
+                               "stop",
+                               "save",
+                               "deactivate",
+                               "destroy",
+                               "entry.deinit",
+                           }));
+
+    // One second at 48 kHz: 187 blocks of 256 frames and one of 128, each with the transport
+    // playing at 120 BPM (flags: tempo, beats, seconds, time signature, playing = 31) and one
+    // stereo output; the beat position is in 31-bit fixed point (256 frames = 1/93.75 beat).
+    const std::vector<std::string> b = blocks();
+    ASSERT_EQ(b.size(), 188u);
+    EXPECT_EQ(b[0], "process 256 0 0 31 120 outputs 1x2");
+    EXPECT_EQ(b[1], "process 256 256 22906492 31 120 outputs 1x2");
+    EXPECT_EQ(b[187], "process 128 47872 4283514050 31 120 outputs 1x2");
+
+    std::istringstream printed(out_.str());
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(printed, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 189u);
+    EXPECT_EQ(lines[0], "4 event 0:0");  // the note-on of the first block
+    EXPECT_EQ(lines[1], "3 2 7 0");      // pushed after it, at an earlier time: printed as pushed
+    EXPECT_EQ(lines[2], "259 2 7 1");
+    EXPECT_EQ(lines[188], "47875 2 7 59");  // block 187: 187 & 127 = 59
+
+    EXPECT_NE(err_.str().find("PLUGIN: INFO: hello from init\n"), std::string::npos);
+    std::ifstream saved(*o.save_file);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), "saved by the fake");
+}
+
+TEST_F(HostRun, LoadsAStateDocumentAsItIs) {
+    auto o = options();
+    o.state_file = write("state.json", R"({"patch":null,"version":1})");
+    o.seconds = 0;
+    ASSERT_EQ(run(o), 0) << err_.str();
+    EXPECT_EQ(lifecycle()[3], R"(load {"patch":null,"version":1})");
+    EXPECT_TRUE(blocks().empty());
+}
+
+TEST_F(HostRun, AFailedStepEndsTheRunButStillShutsDownCleanly) {
+    struct Case {
+        const char* failing_step;
+        const char* error;
+        std::vector<std::string> tail;  // the journal's last lines
+    };
+    const std::vector<Case> cases = {
+        {"entry", "refused to initialise its entry", {"entry.init with path"}},
+        {"init", "The plug-in failed to initialise", {"init", "destroy", "entry.deinit"}},
+        {"load", "The plug-in refused the state in", {"destroy", "entry.deinit"}},
+        {"activate",
+         "The plug-in failed to activate",
+         {"activate 48000 256 256", "destroy", "entry.deinit"}},
+        {"process",
+         "failed to process the block at sample 512",
+         {"stop", "deactivate", "destroy", "entry.deinit"}},
+        {"log-error",
+         "the plug-in logged 1 error(s)",
+         {"stop", "deactivate", "destroy", "entry.deinit"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.failing_step);
+        auto o = options();
+        o.state_file = write("state.json", R"({"patch":null})");
+        EXPECT_EQ(run(o, c.failing_step), 1);
+        EXPECT_NE(err_.str().find(c.error), std::string::npos) << err_.str();
+        const std::vector<std::string> all = lifecycle();
+        ASSERT_GE(all.size(), c.tail.size());
+        EXPECT_EQ(std::vector<std::string>(all.end() - c.tail.size(), all.end()), c.tail);
+    }
+}
+
+TEST_F(HostRun, ReportsFilesItCannotUse) {
+    auto missing_module = options();
+    missing_module.module = (dir_ / "nothing.clap").string();
+    EXPECT_EQ(run(missing_module), 1);
+    EXPECT_NE(err_.str().find("Couldn't open the module"), std::string::npos) << err_.str();
+
+    auto not_a_module = options();
+    not_a_module.module = write("text.clap", "not a shared library");
+    EXPECT_EQ(run(not_a_module), 1);
+    EXPECT_NE(err_.str().find("Couldn't open the module"), std::string::npos) << err_.str();
+
+    auto missing_state = options();
+    missing_state.state_file = (dir_ / "absent.json").string();
+    EXPECT_EQ(run(missing_state), 1);
+    EXPECT_NE(err_.str().find("Couldn't open '"), std::string::npos) << err_.str();
+    EXPECT_EQ(journal(), "");  // the module was never touched
+
+    auto unwritable_save = options();
+    unwritable_save.seconds = 0;
+    unwritable_save.save_file = (dir_ / "no-such-folder" / "saved.json").string();
+    EXPECT_EQ(run(unwritable_save), 1);
+    EXPECT_NE(err_.str().find("Couldn't write '"), std::string::npos) << err_.str();
+    EXPECT_EQ(lifecycle().back(), "entry.deinit");
+}
+
+}  // namespace
