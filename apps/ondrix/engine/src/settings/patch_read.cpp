@@ -1,0 +1,557 @@
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "json/node_reader.hpp"
+#include "json/text_reader.hpp"
+#include "json/typed.hpp"
+#include "settings/patch.hpp"
+
+// The patch JSON readers: one table per type, read by the shared typed readers from the text,
+// from a tree, or from the buffered entries of a tagged value.
+namespace ondrix_engine::settings {
+namespace {
+
+using json::Variants;
+using json::typed::read_enum;
+using json::typed::read_list;
+using json::typed::read_option;
+using json::typed::read_record;
+using json::typed::read_tagged;
+using json::typed::read_u8;
+using json::typed::read_unit;
+using json::typed::read_usize;
+
+// Names without aliases: name i is alternative i.
+template <std::size_t N>
+constexpr Variants plain(const std::array<std::string_view, N>& names) {
+    return Variants{names, {}, N};
+}
+
+constexpr std::array<std::string_view, 15> kShapeNames = {
+    "sine",  "triangle", "saw",   "sawDown",  "sawUp",  "square", "sampleHold", "smoothRandom",
+    "morph", "drawn",    "field", "pendulum", "lorenz", "cvIn",   "wander",
+};
+constexpr std::array<std::uint8_t, 15> kShapeOfName = {0, 1, 2, 2, 2,  3,  4, 5,
+                                                       6, 7, 8, 9, 10, 11, 12};
+constexpr std::array<std::string_view, 2> kRateNames = {"free", "sync"};
+constexpr std::array<std::string_view, 6> kMotionNames = {"drift", "flow", "spin",
+                                                          "rain",  "wave", "cells"};
+constexpr std::array<std::string_view, 9> kParamNames = {"rate", "depth",  "offset", "phase", "a",
+                                                         "b",    "spread", "smooth", "rough"};
+constexpr std::array<std::string_view, 2> kTargetNames = {"source", "output"};
+constexpr std::array<std::string_view, 3> kDestNames = {"midi", "cv", "gate"};
+constexpr std::array<std::string_view, 2> kPortNames = {"channel", "expander"};
+constexpr std::array<std::string_view, 4> kSignalNames = {"routed", "clock", "run", "reset"};
+constexpr std::array<std::string_view, 12> kScaleNames = {
+    "chromatic", "major",      "minor",           "harmonicMinor",   "dorian", "phrygian",
+    "lydian",    "mixolydian", "pentatonicMajor", "pentatonicMinor", "blues",  "wholeTone",
+};
+
+const Variants kShapeVariants{kShapeNames, kShapeOfName, 13};
+const Variants kRateVariants = plain(kRateNames);
+const Variants kMotionVariants = plain(kMotionNames);
+const Variants kParamVariants = plain(kParamNames);
+const Variants kTargetVariants = plain(kTargetNames);
+const Variants kDestVariants = plain(kDestNames);
+const Variants kPortVariants = plain(kPortNames);
+const Variants kSignalVariants = plain(kSignalNames);
+const Variants kScaleVariants = plain(kScaleNames);
+
+template <class In>
+bool read_port(In& in, Port& out);
+
+// ---- payload records of tagged alternatives
+
+struct DrawnSpec {
+    using Type = Shape::Drawn;
+    static constexpr std::string_view expected = "struct variant Shape::Drawn";
+    static constexpr std::string_view expected_length =
+        "struct variant Shape::Drawn with 1 element";
+    static constexpr std::array<std::string_view, 1> keys = {"table"};
+    static constexpr std::array<bool, 1> required = {true};
+    template <class In>
+    static bool read_field(In& in, Type& out, std::size_t) {
+        return read_list(in, out.table,
+                         [](auto& element, float& value) { return element.read_f32(value); });
+    }
+};
+
+struct FieldSpec {
+    using Type = Shape::Field;
+    static constexpr std::string_view expected = "struct variant Shape::Field";
+    static constexpr std::string_view expected_length =
+        "struct variant Shape::Field with 1 element";
+    static constexpr std::array<std::string_view, 1> keys = {"motion"};
+    static constexpr std::array<bool, 1> required = {false};
+    template <class In>
+    static bool read_field(In& in, Type& out, std::size_t) {
+        return read_enum(in, kMotionVariants, out.motion);
+    }
+};
+
+struct CvInSpec {
+    using Type = Shape::CvIn;
+    static constexpr std::string_view expected = "struct variant Shape::CvIn";
+    static constexpr std::string_view expected_length = "struct variant Shape::CvIn with 1 element";
+    static constexpr std::array<std::string_view, 1> keys = {"channel"};
+    static constexpr std::array<bool, 1> required = {false};
+    template <class In>
+    static bool read_field(In& in, Type& out, std::size_t) {
+        return read_u8(in, out.channel);
+    }
+};
+
+struct RateValue {
+    float value = 0.0f;
+};
+
+struct FreeSpec {
+    using Type = RateValue;
+    static constexpr std::string_view expected = "struct variant Rate::Free";
+    static constexpr std::string_view expected_length = "struct variant Rate::Free with 1 element";
+    static constexpr std::array<std::string_view, 1> keys = {"hz"};
+    static constexpr std::array<bool, 1> required = {true};
+    template <class In>
+    static bool read_field(In& in, Type& out, std::size_t) {
+        return in.read_f32(out.value);
+    }
+};
+
+struct SyncSpec : FreeSpec {
+    static constexpr std::string_view expected = "struct variant Rate::Sync";
+    static constexpr std::string_view expected_length = "struct variant Rate::Sync with 1 element";
+    static constexpr std::array<std::string_view, 1> keys = {"beats"};
+};
+
+struct TargetSourceSpec {
+    using Type = Target::Source;
+    static constexpr std::string_view expected = "struct variant Target::Source";
+    static constexpr std::string_view expected_length =
+        "struct variant Target::Source with 2 elements";
+    static constexpr std::array<std::string_view, 2> keys = {"index", "param"};
+    static constexpr std::array<bool, 2> required = {true, true};
+    template <class In>
+    static bool read_field(In& in, Type& out, std::size_t i) {
+        if (i == 0) return read_usize(in, out.index);
+        return read_enum(in, kParamVariants, out.param);
+    }
+};
+
+struct TargetOutputSpec {
+    using Type = Target::Output;
+    static constexpr std::string_view expected = "struct variant Target::Output";
+    static constexpr std::string_view expected_length =
+        "struct variant Target::Output with 1 element";
+    static constexpr std::array<std::string_view, 1> keys = {"index"};
+    static constexpr std::array<bool, 1> required = {true};
+    template <class In>
+    static bool read_field(In& in, Type& out, std::size_t) {
+        return read_usize(in, out.index);
+    }
+};
+
+template <class Alternative, const std::string_view& Expected, const std::string_view& Length>
+struct PortFieldSpec {
+    using Type = Alternative;
+    static constexpr std::string_view expected = Expected;
+    static constexpr std::string_view expected_length = Length;
+    static constexpr std::array<std::string_view, 1> keys = {"port"};
+    static constexpr std::array<bool, 1> required = {true};
+    template <class In>
+    static bool read_field(In& in, Type& out, std::size_t) {
+        return read_port(in, out.port);
+    }
+};
+constexpr std::string_view kCv = "struct variant Dest::Cv";
+constexpr std::string_view kCvLength = "struct variant Dest::Cv with 1 element";
+constexpr std::string_view kGate = "struct variant Dest::Gate";
+constexpr std::string_view kGateLength = "struct variant Dest::Gate with 1 element";
+using CvSpec = PortFieldSpec<Dest::Cv, kCv, kCvLength>;
+using GateSpec = PortFieldSpec<Dest::Gate, kGate, kGateLength>;
+
+struct ChannelSpec {
+    using Type = Port::Channel;
+    static constexpr std::string_view expected = "struct variant Port::Channel";
+    static constexpr std::string_view expected_length =
+        "struct variant Port::Channel with 1 element";
+    static constexpr std::array<std::string_view, 1> keys = {"index"};
+    static constexpr std::array<bool, 1> required = {true};
+    template <class In>
+    static bool read_field(In& in, Type& out, std::size_t) {
+        return read_u8(in, out.index);
+    }
+};
+
+struct ExpanderSpec {
+    using Type = Port::Expander;
+    static constexpr std::string_view expected = "struct variant Port::Expander";
+    static constexpr std::string_view expected_length =
+        "struct variant Port::Expander with 2 elements";
+    static constexpr std::array<std::string_view, 2> keys = {"header", "output"};
+    static constexpr std::array<bool, 2> required = {true, true};
+    template <class In>
+    static bool read_field(In& in, Type& out, std::size_t i) {
+        return read_u8(in, i == 0 ? out.header : out.output);
+    }
+};
+
+struct ClockSpec {
+    using Type = Signal::Clock;
+    static constexpr std::string_view expected = "struct variant Signal::Clock";
+    static constexpr std::string_view expected_length =
+        "struct variant Signal::Clock with 1 element";
+    static constexpr std::array<std::string_view, 1> keys = {"ppqn"};
+    static constexpr std::array<bool, 1> required = {true};
+    template <class In>
+    static bool read_field(In& in, Type& out, std::size_t) {
+        return in.read_f32(out.ppqn);
+    }
+};
+
+// Reads a payload record into the union's alternative.
+template <class Spec, class Union, class In>
+bool read_payload(In& in, Union& out) {
+    typename Spec::Type value{};
+    if (!read_record<Spec>(in, value)) return false;
+    out = std::move(value);
+    return true;
+}
+
+template <class Alternative, class Union, class In>
+bool read_empty(In& in, Union& out) {
+    if (!read_unit(in)) return false;
+    out = Alternative{};
+    return true;
+}
+
+// ---- tagged unions
+
+struct ShapeSpec {
+    using Type = Shape;
+    static constexpr std::string_view tag = "kind";
+    static constexpr std::string_view expected = "internally tagged enum Shape";
+    static inline const Variants& variants = kShapeVariants;
+    template <class In>
+    static bool read_alternative(In& in, std::size_t alternative, Shape& out) {
+        switch (static_cast<Shape::Kind>(alternative)) {
+            case Shape::Kind::Sine:
+                return read_empty<Shape::Sine>(in, out);
+            case Shape::Kind::Triangle:
+                return read_empty<Shape::Triangle>(in, out);
+            case Shape::Kind::Saw:
+                return read_empty<Shape::Saw>(in, out);
+            case Shape::Kind::Square:
+                return read_empty<Shape::Square>(in, out);
+            case Shape::Kind::SampleHold:
+                return read_empty<Shape::SampleHold>(in, out);
+            case Shape::Kind::SmoothRandom:
+                return read_empty<Shape::SmoothRandom>(in, out);
+            case Shape::Kind::Morph:
+                return read_empty<Shape::Morph>(in, out);
+            case Shape::Kind::Drawn:
+                return read_payload<DrawnSpec>(in, out);
+            case Shape::Kind::Field:
+                return read_payload<FieldSpec>(in, out);
+            case Shape::Kind::Pendulum:
+                return read_empty<Shape::Pendulum>(in, out);
+            case Shape::Kind::Lorenz:
+                return read_empty<Shape::Lorenz>(in, out);
+            case Shape::Kind::CvIn:
+                return read_payload<CvInSpec>(in, out);
+            case Shape::Kind::Wander:
+                return read_empty<Shape::Wander>(in, out);
+        }
+        return false;
+    }
+};
+
+struct RateSpec {
+    using Type = Rate;
+    static constexpr std::string_view tag = "mode";
+    static constexpr std::string_view expected = "internally tagged enum Rate";
+    static inline const Variants& variants = kRateVariants;
+    template <class In>
+    static bool read_alternative(In& in, std::size_t alternative, Rate& out) {
+        RateValue value;
+        const bool ok =
+            alternative == 0 ? read_record<FreeSpec>(in, value) : read_record<SyncSpec>(in, value);
+        if (!ok) return false;
+        out = alternative == 0 ? Rate::free(value.value) : Rate::sync(value.value);
+        return true;
+    }
+};
+
+struct TargetSpec {
+    using Type = Target;
+    static constexpr std::string_view tag = "to";
+    static constexpr std::string_view expected = "internally tagged enum Target";
+    static inline const Variants& variants = kTargetVariants;
+    template <class In>
+    static bool read_alternative(In& in, std::size_t alternative, Target& out) {
+        if (alternative == 0) return read_payload<TargetSourceSpec>(in, out);
+        return read_payload<TargetOutputSpec>(in, out);
+    }
+};
+
+struct DestSpec {
+    using Type = Dest;
+    static constexpr std::string_view tag = "kind";
+    static constexpr std::string_view expected = "internally tagged enum Dest";
+    static inline const Variants& variants = kDestVariants;
+    template <class In>
+    static bool read_alternative(In& in, std::size_t alternative, Dest& out) {
+        switch (alternative) {
+            case 0:
+                return read_empty<Dest::Midi>(in, out);
+            case 1:
+                return read_payload<CvSpec>(in, out);
+            default:
+                return read_payload<GateSpec>(in, out);
+        }
+    }
+};
+
+struct PortSpec {
+    using Type = Port;
+    static constexpr std::string_view tag = "type";
+    static constexpr std::string_view expected = "internally tagged enum Port";
+    static inline const Variants& variants = kPortVariants;
+    template <class In>
+    static bool read_alternative(In& in, std::size_t alternative, Port& out) {
+        if (alternative == 0) return read_payload<ChannelSpec>(in, out);
+        return read_payload<ExpanderSpec>(in, out);
+    }
+};
+
+struct SignalSpec {
+    using Type = Signal;
+    static constexpr std::string_view tag = "kind";
+    static constexpr std::string_view expected = "internally tagged enum Signal";
+    static inline const Variants& variants = kSignalVariants;
+    template <class In>
+    static bool read_alternative(In& in, std::size_t alternative, Signal& out) {
+        switch (alternative) {
+            case 0:
+                return read_empty<Signal::Routed>(in, out);
+            case 1:
+                return read_payload<ClockSpec>(in, out);
+            case 2:
+                return read_empty<Signal::Run>(in, out);
+            default:
+                return read_empty<Signal::Reset>(in, out);
+        }
+    }
+};
+
+template <class In>
+bool read_port(In& in, Port& out) {
+    return read_tagged<PortSpec>(in, out);
+}
+
+// ---- records
+
+struct SourceSpec {
+    using Type = Source;
+    static constexpr std::string_view expected = "struct Source";
+    static constexpr std::string_view expected_length = "struct Source with 13 elements";
+    static constexpr std::array<std::string_view, 13> keys = {
+        "enabled", "shape",  "rate",     "phase",  "a",     "b",    "spread",
+        "depth",   "offset", "unipolar", "smooth", "rough", "bits",
+    };
+    static constexpr std::array<bool, 13> required = {
+        false, true, true, false, false, false, false, false, false, false, false, false, false};
+    template <class In>
+    static bool read_field(In& in, Source& out, std::size_t i) {
+        switch (i) {
+            case 0:
+                return in.read_bool(out.enabled);
+            case 1:
+                return read_tagged<ShapeSpec>(in, out.shape);
+            case 2:
+                return read_tagged<RateSpec>(in, out.rate);
+            case 3:
+                return in.read_f32(out.phase);
+            case 4:
+                return in.read_f32(out.a);
+            case 5:
+                return in.read_f32(out.b);
+            case 6:
+                return in.read_f32(out.spread);
+            case 7:
+                return in.read_f32(out.depth);
+            case 8:
+                return in.read_f32(out.offset);
+            case 9:
+                return in.read_bool(out.unipolar);
+            case 10:
+                return in.read_f32(out.smooth);
+            case 11:
+                return in.read_f32(out.rough);
+            default:
+                return read_u8(in, out.bits);
+        }
+    }
+};
+
+struct QuantizeSpec {
+    using Type = Quantize;
+    static constexpr std::string_view expected = "struct Quantize";
+    static constexpr std::string_view expected_length = "struct Quantize with 2 elements";
+    static constexpr std::array<std::string_view, 2> keys = {"scale", "root"};
+    static constexpr std::array<bool, 2> required = {true, false};
+    template <class In>
+    static bool read_field(In& in, Quantize& out, std::size_t i) {
+        if (i == 0) return read_enum(in, kScaleVariants, out.scale);
+        return read_u8(in, out.root);
+    }
+};
+
+struct OutputSpec {
+    using Type = Output;
+    static constexpr std::string_view expected = "struct Output";
+    static constexpr std::string_view expected_length = "struct Output with 12 elements";
+    static constexpr std::array<std::string_view, 12> keys = {
+        "enabled", "channel", "cc",    "fine",      "bipolar",   "offset",
+        "dest",    "signal",  "volts", "threshold", "gateVolts", "quantize",
+    };
+    static constexpr std::array<bool, 12> required = {false, false, true,  false, false, false,
+                                                      false, false, false, false, false, false};
+    template <class In>
+    static bool read_field(In& in, Output& out, std::size_t i) {
+        switch (i) {
+            case 0:
+                return in.read_bool(out.enabled);
+            case 1:
+                return read_u8(in, out.channel);
+            case 2:
+                return read_u8(in, out.cc);
+            case 3:
+                return in.read_bool(out.fine);
+            case 4:
+                return in.read_bool(out.bipolar);
+            case 5:
+                return in.read_f32(out.offset);
+            case 6:
+                return read_tagged<DestSpec>(in, out.dest);
+            case 7:
+                return read_tagged<SignalSpec>(in, out.signal);
+            case 8: {
+                json::typed::PairVisitor visitor(out.volts, in.failure());
+                return in.read_seq(visitor);
+            }
+            case 9:
+                return in.read_f32(out.threshold);
+            case 10:
+                return in.read_f32(out.gate_volts);
+            default:
+                return read_option(in, out.quantize, [](auto& value, Quantize& quantize) {
+                    return read_record<QuantizeSpec>(value, quantize);
+                });
+        }
+    }
+};
+
+// A route: its own fields, with the target's tag and fields mixed in among them.
+class RouteVisitor {
+  public:
+    RouteVisitor(Route& out, json::Failure& failure) : out_(out), failure_(failure) {}
+
+    std::string_view expected() const { return "struct Route"; }
+
+    template <class Map>
+    bool visit_map(Map& map) {
+        typename Map::Buffer rest;
+        rest.start_map();
+        bool from = false;
+        bool tap = false;
+        bool amount = false;
+        for (;;) {
+            std::string_view key;
+            bool done = false;
+            if (!map.next_key(key, done)) return false;
+            if (done) break;
+            bool* seen = key == "from"     ? &from
+                         : key == "tap"    ? &tap
+                         : key == "amount" ? &amount
+                                           : nullptr;
+            if (seen == nullptr) {
+                if (!map.buffer_value(key, rest)) return false;
+                continue;
+            }
+            if (*seen) return failure_.fail(json::messages::duplicate_field(key));
+            *seen = true;
+            const bool ok = map.value([&](auto& in) {
+                if (seen == &from) return read_usize(in, out_.from);
+                if (seen == &tap) return read_usize(in, out_.tap);
+                return in.read_f32(out_.amount);
+            });
+            if (!ok) return false;
+        }
+        if (!from) return failure_.fail(json::messages::missing_field("from"));
+        if (!amount) return failure_.fail(json::messages::missing_field("amount"));
+        typename Map::BufferedReader target(rest.finish(), failure_);
+        return read_tagged<TargetSpec>(target, out_.target);
+    }
+
+    template <class Seq>
+    bool visit_seq(Seq&) {
+        return false;  // read_map never offers an array
+    }
+
+  private:
+    Route& out_;
+    json::Failure& failure_;
+};
+
+struct PatchSpec {
+    using Type = Patch;
+    static constexpr std::string_view expected = "struct Patch";
+    static constexpr std::string_view expected_length = "struct Patch with 4 elements";
+    static constexpr std::array<std::string_view, 4> keys = {"sources", "routes", "outputs",
+                                                             "tempo"};
+    static constexpr std::array<bool, 4> required = {true, false, true, false};
+    template <class In>
+    static bool read_field(In& in, Patch& out, std::size_t i) {
+        switch (i) {
+            case 0:
+                return read_list(in, out.sources, [](auto& element, Source& source) {
+                    return read_record<SourceSpec>(element, source);
+                });
+            case 1:
+                return read_list(in, out.routes, [](auto& element, Route& route) {
+                    RouteVisitor visitor(route, element.failure());
+                    return element.read_map(visitor);
+                });
+            case 2:
+                return read_list(in, out.outputs, [](auto& element, Output& output) {
+                    return read_record<OutputSpec>(element, output);
+                });
+            default:
+                return in.read_f32(out.tempo);
+        }
+    }
+};
+
+}  // namespace
+
+json::Result<Patch> Patch::from_json_text(std::string_view text) {
+    json::TextReader reader(text);
+    Patch patch;
+    if (!read_record<PatchSpec>(reader, patch) || !reader.end()) {
+        return json::Result<Patch>::failure(reader.error_message());
+    }
+    return json::Result<Patch>::success(std::move(patch));
+}
+
+json::Result<Patch> Patch::from_json_tree(const nlohmann::json& tree) {
+    json::Failure failure;
+    json::NodeReader<nlohmann::json, false> reader(tree, failure);
+    Patch patch;
+    if (!read_record<PatchSpec>(reader, patch)) {
+        return json::Result<Patch>::failure(failure.message);
+    }
+    return json::Result<Patch>::success(std::move(patch));
+}
+
+}  // namespace ondrix_engine::settings
