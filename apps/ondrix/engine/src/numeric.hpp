@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+
+// Small numeric helpers shared by the source generators and the output stage. Every clamp and
+// max lets a NaN fall to the lower bound, so one bad number in a patch or from the host cannot
+// reach the MIDI values. frac and round give exactly what fmod and round of the C library give,
+// without a library call in the common range.
+namespace ondrix_engine::numeric {
+
+// max(x, lo), where a NaN x gives lo.
+inline float at_least(float x, float lo) {
+    return x >= lo ? x : lo;
+}
+
+// min(x, hi).
+inline float at_most(float x, float hi) {
+    return x > hi ? hi : x;
+}
+
+// min(max(x, lo), hi), where a NaN x gives lo.
+inline float clamp(float x, float lo, float hi) {
+    return at_most(at_least(x, lo), hi);
+}
+
+// The remainder of x by 1 with the sign of x (as fmod gives it), plus 1 when it is negative.
+inline float frac(float x) {
+    float r;
+    if (std::fabs(x) < 8388608.0f) {  // 2^23: below it x may have a fraction
+        r = x - static_cast<float>(static_cast<std::int32_t>(x));  // exact
+        if (r == 0.0f) r = std::copysign(0.0f, x);
+    } else {
+        r = std::fmod(x, 1.0f);
+    }
+    return r < 0.0f ? r + 1.0f : r;
+}
+
+inline double frac(double x) {
+    double r;
+    if (std::fabs(x) < 4503599627370496.0) {                        // 2^52
+        r = x - static_cast<double>(static_cast<std::int64_t>(x));  // exact
+        if (r == 0.0) r = std::copysign(0.0, x);
+    } else {
+        r = std::fmod(x, 1.0);
+    }
+    return r < 0.0 ? r + 1.0 : r;
+}
+
+// The remainder of x by 4 with the sign of x, as fmod gives it.
+inline float remainder4(float x) {
+    if (!(std::fabs(x) < 8388608.0f)) return std::fmod(x, 4.0f);
+    float r = x - 4.0f * static_cast<float>(static_cast<std::int32_t>(x * 0.25f));  // exact
+    return r == 0.0f ? std::copysign(0.0f, x) : r;
+}
+
+// Whole part towards zero, as trunc gives it.
+inline float trunc(float x) {
+    if (!(std::fabs(x) < 8388608.0f)) return x;
+    return std::copysign(static_cast<float>(static_cast<std::int32_t>(x)), x);
+}
+
+// Largest whole number not above x, as floor gives it.
+inline float floor(float x) {
+    float t = trunc(x);
+    return t > x ? t - 1.0f : t;
+}
+
+// Nearest integer, halves away from zero.
+inline float round(float x) {
+    if (!(std::fabs(x) < 8388608.0f)) return x;  // already whole, or not a number
+    float t = static_cast<float>(static_cast<std::int32_t>(x));
+    float d = x - t;  // exact
+    // Arithmetic rather than branches: the fraction is as good as random.
+    t += static_cast<float>(d >= 0.5f) - static_cast<float>(d <= -0.5f);
+    return std::copysign(t, x);
+}
+
+}  // namespace ondrix_engine::numeric

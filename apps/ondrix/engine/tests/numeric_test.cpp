@@ -1,0 +1,92 @@
+#include "numeric.hpp"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+namespace ondrix_engine::numeric {
+namespace {
+
+// The hand-made frac, round, floor and trunc must give the C library's results bit for bit,
+// signed zeros included.
+template <class T>
+auto bits(T x) {
+    if constexpr (sizeof(T) == 4) {
+        return std::bit_cast<std::uint32_t>(x);
+    } else {
+        return std::bit_cast<std::uint64_t>(x);
+    }
+}
+
+template <class T>
+void expect_same(T got, T want) {
+    if (std::isnan(want)) {
+        EXPECT_TRUE(std::isnan(got)) << got;
+    } else {
+        EXPECT_EQ(bits(got), bits(want)) << got << " vs " << want;
+    }
+}
+
+template <class T>
+T library_frac(T x) {
+    T r = std::fmod(x, T(1));
+    return r < T(0) ? r + T(1) : r;
+}
+
+TEST(Numeric, MatchesTheCLibrary) {
+    const float inf = std::numeric_limits<float>::infinity();
+    const std::vector<float> floats = {
+        0.0f,         -0.0f,  0.25f,      -0.25f,      0.5f,          -0.5f,
+        1.5f,         -1.5f,  2.5f,       -2.5f,       -3.0f,         0.49999997f,
+        -0.49999997f, 1e-30f, -1e-30f,    -1e-8f,      7.9999995f,    -7.9999995f,
+        4.0f,         -4.0f,  8388607.5f, -8388607.5f, 8388608.0f,    -8388609.0f,
+        1e30f,        -1e30f, inf,        -inf,        std::nanf(""), 123456.789f,
+    };
+    for (float x : floats) {
+        SCOPED_TRACE(x);
+        expect_same(frac(x), library_frac(x));
+        expect_same(round(x), std::round(x));
+        expect_same(floor(x), std::floor(x));
+        expect_same(trunc(x), std::trunc(x));
+        expect_same(remainder4(x), std::fmod(x, 4.0f));
+    }
+    const std::vector<double> doubles = {
+        0.0,
+        -0.0,
+        0.75,
+        -0.75,
+        3.0,
+        -3.0,
+        1e-300,
+        -1e-300,
+        -1e-17,
+        4503599627370495.5,
+        -4503599627370495.5,
+        4503599627370496.0,
+        1e300,
+        -1e300,
+        std::numeric_limits<double>::infinity(),
+        std::nan(""),
+        12345.6789,
+    };
+    for (double x : doubles) {
+        SCOPED_TRACE(x);
+        expect_same(frac(x), library_frac(x));
+    }
+}
+
+TEST(Numeric, ClampSendsNaNToTheLowerBound) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_EQ(clamp(nan, -1.0f, 1.0f), -1.0f);
+    EXPECT_EQ(at_least(nan, 0.0f), 0.0f);
+    EXPECT_EQ(clamp(2.0f, -1.0f, 1.0f), 1.0f);
+    EXPECT_EQ(clamp(-2.0f, -1.0f, 1.0f), -1.0f);
+    EXPECT_EQ(clamp(0.3f, -1.0f, 1.0f), 0.3f);
+}
+
+}  // namespace
+}  // namespace ondrix_engine::numeric
