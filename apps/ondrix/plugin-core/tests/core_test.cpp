@@ -1,0 +1,168 @@
+#include "core.hpp"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "json/parse.hpp"
+#include "settings/patch.hpp"
+#include "test_patches.hpp"
+
+namespace ondrix_plugin_core {
+namespace {
+
+using nlohmann::json;
+using ondrix_engine::settings::Patch;
+
+Patch read_patch(const json& tree) {
+    return Patch::from_json_tree(tree).value();
+}
+
+TEST(StateDocument, FreshCoreSavesNoPatch) {
+    Core core;
+    EXPECT_EQ(core.save_state(), R"({"patch":null,"version":1})");
+    EXPECT_FALSE(core.patch_json().has_value());
+}
+
+TEST(StateDocument, KeepsThePatchAsGivenWithSortedMembers) {
+    Core core;
+    auto given = ondrix_engine::json::parse(
+        R"({"tempo":120,"sources":[],
+            "outputs":[{"offset":0.1,"cc":16,"volts":[-5,5.5]}],
+            "extra":true,"later":{"z":1,"a":[3,2,1]}})");
+    ASSERT_TRUE(given.ok());
+    ASSERT_TRUE(core.set_patch(given.value()));
+
+    const std::string saved = core.save_state();
+    EXPECT_EQ(saved,
+              R"({"patch":{"extra":true,"later":{"a":[3,2,1],"z":1},)"
+              R"("outputs":[{"cc":16,"offset":0.1,"volts":[-5,5.5]}],"sources":[],"tempo":120},)"
+              R"("version":1})");
+
+    // What was saved loads back into the same document.
+    Core reloaded;
+    ASSERT_TRUE(reloaded.load_state(saved));
+    EXPECT_EQ(reloaded.save_state(), saved);
+}
+
+TEST(StateDocument, LoadingAcceptsRefusesAndCounts) {
+    const json kept = test_patches::constant(0.25);
+    const json replacement = test_patches::constant(0.75);
+    struct Case {
+        std::string document;
+        bool accepted;
+        bool applied;
+    };
+    const std::vector<Case> cases = {
+        {"{}", true, false},
+        {"[1,2]", true, false},
+        {"5", true, false},
+        {R"({"patch":null,"version":1})", true, false},
+        {R"({"version":2,"patch":)" + replacement.dump() + "}", true, true},
+        {R"({"patch":{"sources":"x"}})", false, false},
+        {R"({"patch":5})", false, false},
+        {"", false, false},
+        {R"({"patch":)", false, false},
+        {"{} {}", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.document);
+        Core core;
+        ASSERT_TRUE(core.set_patch(kept));
+
+        EXPECT_EQ(core.load_state(c.document), c.accepted);
+
+        EXPECT_EQ(core.loaded_epoch(), c.accepted ? 1u : 0u);
+        const json& expected = c.applied ? replacement : kept;
+        EXPECT_EQ(core.patch_json(), expected);
+        EXPECT_EQ(core.take_pending_patch(), read_patch(expected));
+    }
+}
+
+TEST(Core, RefusedPatchChangesNothing) {
+    Core core;
+    EXPECT_FALSE(core.set_patch(json{{"sources", "x"}}));
+    EXPECT_FALSE(core.patch_json().has_value());
+    EXPECT_FALSE(core.take_pending_patch().has_value());
+
+    ASSERT_TRUE(core.set_patch(test_patches::constant(0.5)));
+    EXPECT_FALSE(core.set_patch(json::array()));
+    EXPECT_EQ(core.patch_json(), test_patches::constant(0.5));
+    EXPECT_EQ(core.take_pending_patch(), read_patch(test_patches::constant(0.5)));
+}
+
+TEST(Core, LaterPatchReplacesOneStillPendingAndIsTakenOnce) {
+    Core core;
+    ASSERT_TRUE(core.set_patch(test_patches::constant(0.25)));
+    ASSERT_TRUE(core.set_patch(test_patches::constant(0.75)));
+
+    EXPECT_EQ(core.take_pending_patch(), read_patch(test_patches::constant(0.75)));
+    EXPECT_FALSE(core.take_pending_patch().has_value());
+    // The patch JSON stays for saving after the patch itself was taken.
+    EXPECT_EQ(core.patch_json(), test_patches::constant(0.75));
+}
+
+TEST(Core, RestartRequestIsTakenOnce) {
+    Core core;
+    EXPECT_FALSE(core.take_restart_request());
+    core.restart();
+    core.restart();
+    EXPECT_TRUE(core.take_restart_request());
+    EXPECT_FALSE(core.take_restart_request());
+}
+
+// Fills a trace frame whose every element is `mark`, so frames can be told apart.
+struct Frame {
+    explicit Frame(float mark) {
+        taps.fill(mark);
+        values.fill(mark);
+    }
+    std::array<float, LIVE_SOURCE_COUNT> taps{};
+    std::array<float, LIVE_OUTPUT_COUNT> values{};
+};
+
+TEST(LiveValues, TakeCopiesCellsAndHandsOverWholeFramesOnce) {
+    Core core;
+    std::array<float, LIVE_SOURCE_COUNT> sources{};
+    std::array<float, LIVE_OUTPUT_COUNT> outputs{};
+    for (std::size_t i = 0; i < sources.size(); ++i) sources[i] = static_cast<float>(i);
+    for (std::size_t i = 0; i < outputs.size(); ++i) outputs[i] = 1.0f / static_cast<float>(i + 1);
+    core.store_live(sources, outputs);
+    ASSERT_TRUE(core.try_record(sources, outputs));
+    ASSERT_TRUE(core.try_record(Frame(7).taps, Frame(7).values));
+
+    Live first = core.take_live();
+    EXPECT_EQ(first.sources, sources);
+    EXPECT_EQ(first.outputs, outputs);
+    ASSERT_EQ(first.trace.size(), 2 * TRACE_FRAME_SIZE);
+    EXPECT_TRUE(std::equal(sources.begin(), sources.end(), first.trace.begin()));
+    EXPECT_TRUE(std::equal(outputs.begin(), outputs.end(), first.trace.begin() + 64));
+    EXPECT_EQ(first.trace[TRACE_FRAME_SIZE], 7.0f);
+
+    Live second = core.take_live();
+    EXPECT_TRUE(second.trace.empty());
+    EXPECT_EQ(second.sources, sources);
+}
+
+TEST(LiveValues, TraceNotTakenFor65FramesRestartsWithTheNewest) {
+    Core core;
+    for (int frame = 1; frame <= 64; ++frame) {
+        ASSERT_TRUE(core.try_record(Frame(frame).taps, Frame(frame).values));
+    }
+    Live full = core.take_live();
+    ASSERT_EQ(full.trace.size(), TRACE_CAPACITY);
+    EXPECT_EQ(full.trace.front(), 1.0f);
+    EXPECT_EQ(full.trace.back(), 64.0f);
+
+    // The list handed out after a take has the same room again.
+    for (int frame = 1; frame <= 65; ++frame) {
+        ASSERT_TRUE(core.try_record(Frame(frame).taps, Frame(frame).values));
+    }
+    Live restarted = core.take_live();
+    EXPECT_EQ(restarted.trace, std::vector<float>(TRACE_FRAME_SIZE, 65.0f));
+}
+
+}  // namespace
+}  // namespace ondrix_plugin_core
