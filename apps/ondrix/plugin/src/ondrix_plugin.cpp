@@ -1,0 +1,39 @@
+#include "ondrix_plugin.hpp"
+
+#include <cstring>
+
+#include "extensions.hpp"
+
+namespace vantrel_ondrix_plugin {
+
+Outcome<bool> MainThread::save(OutputStream& stream) {
+    if (auto error = stream.write_all(core_->save_state())) {
+        return PluginWrapperError::plugin(error->text());
+    }
+    return true;
+}
+
+Outcome<bool> MainThread::load(InputStream& stream) {
+    auto bytes = stream.read_to_end();
+    if (auto* error = std::get_if<IoError>(&bytes))
+        return PluginWrapperError::plugin(error->text());
+    if (!core_->load_state(std::get<std::string>(bytes))) {
+        return PluginWrapperError::plugin("Couldn't read the plugin state");
+    }
+    return true;
+}
+
+OndrixPlugin::Parts OndrixPlugin::construct(const clap_host_t* host) {
+    auto core = std::make_shared<ondrix_plugin_core::Core>();
+    return Parts{Shared{core}, MainThread(core, host)};
+}
+
+const void* OndrixPlugin::declare_extensions(const char* id) noexcept {
+    if (id == nullptr) return nullptr;
+    if (std::strcmp(id, CLAP_EXT_AUDIO_PORTS) == 0) return &AUDIO_PORTS;
+    if (std::strcmp(id, CLAP_EXT_NOTE_PORTS) == 0) return &NOTE_PORTS;
+    if (std::strcmp(id, CLAP_EXT_STATE) == 0) return &STATE;
+    return nullptr;
+}
+
+}  // namespace vantrel_ondrix_plugin

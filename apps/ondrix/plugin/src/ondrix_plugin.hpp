@@ -1,0 +1,54 @@
+#pragma once
+
+#include <memory>
+
+#include <clap/host.h>
+
+#include "core.hpp"
+#include "error.hpp"
+#include "stream.hpp"
+
+namespace vantrel_ondrix_plugin {
+
+// What every thread of an instance shares. Thread: any. Owner: the instance record.
+struct Shared {
+    std::shared_ptr<ondrix_plugin_core::Core> core;
+};
+
+// The host main thread's part of an instance: the state extension's work.
+// Thread: host main thread only. Owner: the instance record.
+class MainThread {
+  public:
+    MainThread(std::shared_ptr<ondrix_plugin_core::Core> core, const clap_host_t* host)
+        : core_(std::move(core)), host_(host) {}
+
+    // Writes the state document into the host's stream.
+    Outcome<bool> save(OutputStream& stream);
+    // Reads the whole stream and applies it as a state document.
+    Outcome<bool> load(InputStream& stream);
+
+    ondrix_plugin_core::Core& core() { return *core_; }
+    const clap_host_t* host() const { return host_; }
+
+  private:
+    std::shared_ptr<ondrix_plugin_core::Core> core_;
+    const clap_host_t* host_;
+};
+
+// The plug-in type: builds an instance's parts and declares its extensions.
+// Thread: construct on the main thread (init); declare_extensions on any. Owner: static only.
+struct OndrixPlugin {
+    struct Parts {
+        Shared shared;
+        MainThread main_thread;
+    };
+
+    // The instance constructor run by init: one Core, shared by both parts.
+    static Parts construct(const clap_host_t* host);
+
+    // The extension table of `id` ("clap.audio-ports", "clap.note-ports", "clap.state"), or
+    // null. The tables are static and do not depend on the instance.
+    static const void* declare_extensions(const char* id) noexcept;
+};
+
+}  // namespace vantrel_ondrix_plugin
