@@ -6,7 +6,7 @@ PluginDescriptor::PluginDescriptor()
     : id_(PLUGIN_ID),
       name_("Vantrel Ondrix"),
       vendor_("Orbwright Audio"),
-      url_("https://orbwright.audio"),
+      url_(""),
       manual_url_(""),
       support_url_(""),
       version_("0.1.0"),

@@ -12,6 +12,7 @@
 namespace vantrel_ondrix_plugin {
 
 // Where an instance is in its life; held as one atomic byte that any thread may read.
+// Owner: the instance record.
 enum class InstanceState : std::uint8_t {
     Uninitialized = 0,
     Ready = 1,
