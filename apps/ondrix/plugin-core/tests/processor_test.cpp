@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -85,7 +86,7 @@ TEST(ProcessorTiming, TicksFallOnOneTimelineAcrossBlocks) {
     }
 }
 
-TEST(ProcessorTiming, TicksAt44100HzAre44Or45SamplesApart) {
+TEST(ProcessorTiming, TicksAt44100HzFallOnTheSampleTheirTimeLiesIn) {
     auto core = core_with(test_patches::saw_every_tick());
     Processor processor(core, 44100.0);
     std::vector<std::uint64_t> ticks;
@@ -95,12 +96,59 @@ TEST(ProcessorTiming, TicksAt44100HzAre44Or45SamplesApart) {
             ticks.push_back(block_start + offset);
         }
     }
-    // 173 blocks of 256 frames hold the ticks at 44.1 * k for k = 0 .. 1004.
+    // 173 blocks of 256 frames hold the ticks at 44.1 * k for k = 0 .. 1004, each on the sample
+    // floor(44.1 * k): offsets 44 or 45 apart, never rounded up to the nearer sample.
     ASSERT_EQ(ticks.size(), 1005u);
-    EXPECT_EQ(ticks.front(), 0u);
-    for (std::size_t k = 1; k < ticks.size(); ++k) {
-        const auto gap = ticks[k] - ticks[k - 1];
-        ASSERT_TRUE(gap == 44 || gap == 45) << "tick " << k << " follows by " << gap;
+    for (std::uint64_t k = 0; k < ticks.size(); ++k) {
+        ASSERT_EQ(ticks[k], k * 441 / 10) << "tick " << k;
+    }
+}
+
+TEST(ProcessorTiming, EverySliceStartsAtTheHostBeatOfItsFirstTick) {
+    // A saw locked to the beat, one cycle per beat: its tap follows the beat of the last tick.
+    const json locked = {
+        {"sources", {{{"shape", {{"kind", "saw"}}}, {"rate", {{"mode", "sync"}, {"beats", 1}}}}}},
+        {"outputs", json::array()}};
+    constexpr double beats_per_sample = 120.0 / 60.0 / 48000.0;
+    const auto play = [](Processor& processor, std::uint32_t frames, std::uint64_t start) {
+        std::vector<Midi> out;
+        out.reserve(MIDI_EVENT_CAPACITY);
+        processor.process(frames, ondrix_engine::StepContext::HAS_TEMPO, true, out, 120.0f,
+                          static_cast<double>(start) * beats_per_sample + 3.0);
+    };
+
+    // Reference: one tick per block, so each tick gets the host position of its own block.
+    auto reference_core = core_with(locked);
+    Processor reference(reference_core, 48000.0);
+    std::vector<float> at_tick;
+    for (std::uint64_t k = 0; k < 64; ++k) {
+        play(reference, 48, 48 * k);
+        at_tick.push_back(reference_core->take_live().sources[0]);
+    }
+
+    // Blocks of 256 frames split into slices of up to four ticks; the beat inside a block moves
+    // with the sample position of each slice.
+    auto core = core_with(locked);
+    Processor processor(core, 48000.0);
+    for (std::uint64_t block = 0; block < 12; ++block) {
+        SCOPED_TRACE("block " + std::to_string(block));
+        play(processor, 256, 256 * block);
+        const std::uint64_t last_tick = (256 * (block + 1) - 1) / 48;
+        EXPECT_NEAR(core->take_live().sources[0], at_tick[last_tick], 1e-5);
+    }
+}
+
+TEST(ProcessorTiming, RatesBelowOneHertzOrNotANumberCountAsOneHertz) {
+    // At 1 Hz a control tick is a thousandth of a sample: a block of two frames runs 2000 ticks.
+    Processor reference(core_with(test_patches::saw_every_tick()), 1.0);
+    const auto expected = run_block(reference, 2);
+    ASSERT_EQ(tick_offsets(expected), (std::vector<std::uint32_t>{0, 1}));
+
+    for (const double rate : {std::nan(""), 0.0, 0.5, -44100.0}) {
+        SCOPED_TRACE(rate);
+        Processor processor(core_with(test_patches::saw_every_tick()), rate);
+        EXPECT_EQ(run_block(processor, 2), expected);
+        EXPECT_EQ(processor.position(), reference.position());
     }
 }
 
