@@ -92,7 +92,10 @@ struct Tree {
     }
     void object(Value& out) { out = Value::object(); }
     Value& entry(Value& object, std::string_view key) {
-        return object.get_ref<Value::object_t&>()[std::string(key)];
+        auto& entries = object.get_ref<Value::object_t&>();
+        const auto at = entries.lower_bound(key);
+        if (at != entries.end() && at->first == key) return at->second;
+        return entries.emplace_hint(at, key, nullptr)->second;
     }
 };
 

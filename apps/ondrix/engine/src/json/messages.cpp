@@ -100,9 +100,25 @@ std::string found_map() {
 
 std::string found_string(std::string_view value) {
     static constexpr char kHex[] = "0123456789abcdef";
+    const auto escape_code = [](std::string& out, unsigned code) {
+        out += "\\u{";
+        if (code >= 0x10) out += kHex[code >> 4];
+        out += kHex[code & 0xf];
+        out += '}';
+    };
     std::string out = "string \"";
-    for (const char ch : value) {
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const char ch = value[i];
         const auto byte = static_cast<unsigned char>(ch);
+        // U+0080 to U+009F, the second block of control characters, are C2 80 to C2 9F.
+        if (byte == 0xc2 && i + 1 < value.size()) {
+            const auto next = static_cast<unsigned char>(value[i + 1]);
+            if (next >= 0x80 && next <= 0x9f) {
+                escape_code(out, next);
+                ++i;
+                continue;
+            }
+        }
         switch (ch) {
             case '"':
                 out += "\\\"";
@@ -124,10 +140,7 @@ std::string found_string(std::string_view value) {
                 break;
             default:
                 if (byte < 0x20 || byte == 0x7f) {
-                    out += "\\u{";
-                    if (byte >= 0x10) out += kHex[byte >> 4];
-                    out += kHex[byte & 0xf];
-                    out += '}';
+                    escape_code(out, byte);
                 } else {
                     out += ch;
                 }

@@ -80,6 +80,8 @@ class TextReader {
   private:
     static constexpr int kEof = -1;
 
+    static bool is_digit(int c) { return c >= '0' && c <= '9'; }
+
     int peek() const {
         return index_ < text_.size() ? static_cast<unsigned char>(text_[index_]) : kEof;
     }
@@ -120,8 +122,10 @@ class TextReader {
     void leave() { ++remaining_depth_; }
 
     bool parse_ident(const char* rest);
+    // text_number.cpp
     bool parse_number(bool positive, Number& out);
     bool parse_float(std::size_t start, Number& out);
+    // text_string.cpp
     bool parse_string(std::string_view& out);
     bool parse_escape();
     bool parse_unicode_escape();

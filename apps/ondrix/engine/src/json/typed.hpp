@@ -28,17 +28,17 @@ std::size_t field_index(const std::array<std::string_view, N>& keys, std::string
 
 // A record read from an object (keys in any order, unknown keys skipped, each known key once)
 // or from an array (fields in declaration order, trailing fields with defaults may be left out).
-// Spec gives Type, expected ("struct Source"), expected_length ("struct Source with 13
+// Fields gives Type, expected ("struct Source"), expected_length ("struct Source with 13
 // elements"), keys, required and read_field(input, record, index). The record starts out holding
 // the defaults.
-template <class Spec>
+template <class Fields>
 class RecordVisitor {
   public:
-    static constexpr std::size_t N = Spec::keys.size();
+    static constexpr std::size_t N = Fields::keys.size();
 
-    RecordVisitor(typename Spec::Type& out, Failure& failure) : out_(out), failure_(failure) {}
+    RecordVisitor(typename Fields::Type& out, Failure& failure) : out_(out), failure_(failure) {}
 
-    std::string_view expected() const { return Spec::expected; }
+    std::string_view expected() const { return Fields::expected; }
 
     template <class Map>
     bool visit_map(Map& map) {
@@ -48,18 +48,18 @@ class RecordVisitor {
             bool done = false;
             if (!map.next_key(key, done)) return false;
             if (done) break;
-            const std::size_t i = field_index(Spec::keys, key);
+            const std::size_t i = field_index(Fields::keys, key);
             if (i == kNoField) {
                 if (!map.skip_value()) return false;
                 continue;
             }
-            if (seen[i]) return failure_.fail(messages::duplicate_field(Spec::keys[i]));
+            if (seen[i]) return failure_.fail(messages::duplicate_field(Fields::keys[i]));
             seen[i] = true;
-            if (!map.value([&](auto& in) { return Spec::read_field(in, out_, i); })) return false;
+            if (!map.value([&](auto& in) { return Fields::read_field(in, out_, i); })) return false;
         }
         for (std::size_t i = 0; i < N; ++i) {
-            if (Spec::required[i] && !seen[i]) {
-                return failure_.fail(messages::missing_field(Spec::keys[i]));
+            if (Fields::required[i] && !seen[i]) {
+                return failure_.fail(messages::missing_field(Fields::keys[i]));
             }
         }
         return true;
@@ -69,31 +69,31 @@ class RecordVisitor {
     bool visit_seq(Seq& seq) {
         for (std::size_t i = 0; i < N; ++i) {
             bool got = false;
-            if (!seq.next([&](auto& in) { return Spec::read_field(in, out_, i); }, got)) {
+            if (!seq.next([&](auto& in) { return Fields::read_field(in, out_, i); }, got)) {
                 return false;
             }
-            if (!got && Spec::required[i]) {
-                return failure_.fail(messages::invalid_length(i, Spec::expected_length));
+            if (!got && Fields::required[i]) {
+                return failure_.fail(messages::invalid_length(i, Fields::expected_length));
             }
         }
         return true;
     }
 
   private:
-    typename Spec::Type& out_;
+    typename Fields::Type& out_;
     Failure& failure_;
 };
 
-template <class Spec, class In>
-bool read_record(In& in, typename Spec::Type& out) {
-    RecordVisitor<Spec> visitor(out, in.failure());
+template <class Fields, class In>
+bool read_record(In& in, typename Fields::Type& out) {
+    RecordVisitor<Fields> visitor(out, in.failure());
     return in.read_struct(visitor);
 }
 
 // An alternative without payload: any other entries of the object are ignored; in the array
 // form nothing may follow the tag.
 struct Unit {};
-struct UnitSpec {
+struct NoFields {
     using Type = Unit;
     static constexpr std::string_view expected = "unit variant";
     static constexpr std::string_view expected_length = "unit variant";
@@ -108,7 +108,7 @@ struct UnitSpec {
 template <class In>
 bool read_unit(In& in) {
     Unit unit;
-    return read_record<UnitSpec>(in, unit);
+    return read_record<NoFields>(in, unit);
 }
 
 // Finds the tag of an internally tagged value and keeps its other entries (or the elements after
@@ -168,16 +168,54 @@ class TaggedVisitor {
     typename In::Buffer buffer_;
 };
 
-// An internally tagged union. Spec gives Type, tag, expected, variants and
+// An internally tagged union. Union gives Type, tag, expected, variants and
 // read_alternative(buffered_input, alternative, out). The alternative is read after the whole
 // tagged value has been taken from the input.
-template <class Spec, class In>
-bool read_tagged(In& in, typename Spec::Type& out) {
-    TaggedVisitor<In> visitor(Spec::tag, Spec::expected, Spec::variants, in.failure());
+template <class Union, class In>
+bool read_tagged(In& in, typename Union::Type& out) {
+    TaggedVisitor<In> visitor(Union::tag, Union::expected, Union::variants, in.failure());
     if (!in.read_struct(visitor)) return false;
     typename In::BufferedReader payload(visitor.buffer().finish(), in.failure());
-    return Spec::read_alternative(payload, visitor.alternative(), out);
+    return Union::read_alternative(payload, visitor.alternative(), out);
 }
+
+// The pieces of a union's read_alternative. An alternative without payload:
+template <class Alternative>
+struct Bare {
+    template <class In, class Value>
+    static bool read(In& in, Value& out) {
+        if (!read_unit(in)) return false;
+        out = Alternative{};
+        return true;
+    }
+};
+
+// An alternative whose payload is the record Record describes (Record::Type is the alternative):
+template <class Record>
+struct WithPayload {
+    template <class In, class Value>
+    static bool read(In& in, Value& out) {
+        typename Record::Type value{};
+        if (!read_record<Record>(in, value)) return false;
+        out = std::move(value);
+        return true;
+    }
+};
+
+// Reads the alternative of the given ordinal; Alternatives holds a Bare or a WithPayload per
+// ordinal, in order.
+template <class... Alternatives>
+struct AlternativesInOrder {
+    static constexpr std::size_t count = sizeof...(Alternatives);
+
+    template <class In, class Value>
+    static bool read_alternative(In& in, std::size_t alternative, Value& out) {
+        bool ok = false;
+        std::size_t ordinal = 0;
+        (void)((ordinal++ == alternative && (ok = Alternatives::read(in, out), true)) || ...);
+        return ok;
+    }
+};
 
 // A plain enumeration.
 template <class Enum, class In>

@@ -1,6 +1,7 @@
 #include <array>
 #include <cstdint>
 #include <string_view>
+#include <variant>
 
 #include "json/node_reader.hpp"
 #include "json/text_reader.hpp"
@@ -13,14 +14,16 @@ namespace ondrix_engine::settings {
 namespace {
 
 using json::Variants;
+using json::typed::AlternativesInOrder;
+using json::typed::Bare;
 using json::typed::read_enum;
 using json::typed::read_list;
 using json::typed::read_option;
 using json::typed::read_record;
 using json::typed::read_tagged;
 using json::typed::read_u8;
-using json::typed::read_unit;
 using json::typed::read_usize;
+using json::typed::WithPayload;
 
 // Names without aliases: name i is alternative i.
 template <std::size_t N>
@@ -48,22 +51,22 @@ constexpr std::array<std::string_view, 12> kScaleNames = {
     "lydian",    "mixolydian", "pentatonicMajor", "pentatonicMinor", "blues",  "wholeTone",
 };
 
-const Variants kShapeVariants{kShapeNames, kShapeOfName, 13};
-const Variants kRateVariants = plain(kRateNames);
-const Variants kMotionVariants = plain(kMotionNames);
-const Variants kParamVariants = plain(kParamNames);
-const Variants kTargetVariants = plain(kTargetNames);
-const Variants kDestVariants = plain(kDestNames);
-const Variants kPortVariants = plain(kPortNames);
-const Variants kSignalVariants = plain(kSignalNames);
-const Variants kScaleVariants = plain(kScaleNames);
+constexpr Variants kShapeVariants{kShapeNames, kShapeOfName, std::variant_size_v<Shape::Value>};
+constexpr Variants kRateVariants = plain(kRateNames);
+constexpr Variants kMotionVariants = plain(kMotionNames);
+constexpr Variants kParamVariants = plain(kParamNames);
+constexpr Variants kTargetVariants = plain(kTargetNames);
+constexpr Variants kDestVariants = plain(kDestNames);
+constexpr Variants kPortVariants = plain(kPortNames);
+constexpr Variants kSignalVariants = plain(kSignalNames);
+constexpr Variants kScaleVariants = plain(kScaleNames);
 
 template <class In>
 bool read_port(In& in, Port& out);
 
 // ---- payload records of tagged alternatives
 
-struct DrawnSpec {
+struct DrawnPayload {
     using Type = Shape::Drawn;
     static constexpr std::string_view expected = "struct variant Shape::Drawn";
     static constexpr std::string_view expected_length =
@@ -77,7 +80,7 @@ struct DrawnSpec {
     }
 };
 
-struct FieldSpec {
+struct FieldPayload {
     using Type = Shape::Field;
     static constexpr std::string_view expected = "struct variant Shape::Field";
     static constexpr std::string_view expected_length =
@@ -90,7 +93,7 @@ struct FieldSpec {
     }
 };
 
-struct CvInSpec {
+struct CvInPayload {
     using Type = Shape::CvIn;
     static constexpr std::string_view expected = "struct variant Shape::CvIn";
     static constexpr std::string_view expected_length = "struct variant Shape::CvIn with 1 element";
@@ -106,7 +109,7 @@ struct RateValue {
     float value = 0.0f;
 };
 
-struct FreeSpec {
+struct FreePayload {
     using Type = RateValue;
     static constexpr std::string_view expected = "struct variant Rate::Free";
     static constexpr std::string_view expected_length = "struct variant Rate::Free with 1 element";
@@ -118,13 +121,13 @@ struct FreeSpec {
     }
 };
 
-struct SyncSpec : FreeSpec {
+struct SyncPayload : FreePayload {
     static constexpr std::string_view expected = "struct variant Rate::Sync";
     static constexpr std::string_view expected_length = "struct variant Rate::Sync with 1 element";
     static constexpr std::array<std::string_view, 1> keys = {"beats"};
 };
 
-struct TargetSourceSpec {
+struct TargetSourcePayload {
     using Type = Target::Source;
     static constexpr std::string_view expected = "struct variant Target::Source";
     static constexpr std::string_view expected_length =
@@ -138,7 +141,7 @@ struct TargetSourceSpec {
     }
 };
 
-struct TargetOutputSpec {
+struct TargetOutputPayload {
     using Type = Target::Output;
     static constexpr std::string_view expected = "struct variant Target::Output";
     static constexpr std::string_view expected_length =
@@ -152,7 +155,7 @@ struct TargetOutputSpec {
 };
 
 template <class Alternative, const std::string_view& Expected, const std::string_view& Length>
-struct PortFieldSpec {
+struct PortPayload {
     using Type = Alternative;
     static constexpr std::string_view expected = Expected;
     static constexpr std::string_view expected_length = Length;
@@ -167,10 +170,10 @@ constexpr std::string_view kCv = "struct variant Dest::Cv";
 constexpr std::string_view kCvLength = "struct variant Dest::Cv with 1 element";
 constexpr std::string_view kGate = "struct variant Dest::Gate";
 constexpr std::string_view kGateLength = "struct variant Dest::Gate with 1 element";
-using CvSpec = PortFieldSpec<Dest::Cv, kCv, kCvLength>;
-using GateSpec = PortFieldSpec<Dest::Gate, kGate, kGateLength>;
+using CvPayload = PortPayload<Dest::Cv, kCv, kCvLength>;
+using GatePayload = PortPayload<Dest::Gate, kGate, kGateLength>;
 
-struct ChannelSpec {
+struct ChannelPayload {
     using Type = Port::Channel;
     static constexpr std::string_view expected = "struct variant Port::Channel";
     static constexpr std::string_view expected_length =
@@ -183,7 +186,7 @@ struct ChannelSpec {
     }
 };
 
-struct ExpanderSpec {
+struct ExpanderPayload {
     using Type = Port::Expander;
     static constexpr std::string_view expected = "struct variant Port::Expander";
     static constexpr std::string_view expected_length =
@@ -196,7 +199,7 @@ struct ExpanderSpec {
     }
 };
 
-struct ClockSpec {
+struct ClockPayload {
     using Type = Signal::Clock;
     static constexpr std::string_view expected = "struct variant Signal::Clock";
     static constexpr std::string_view expected_length =
@@ -209,64 +212,23 @@ struct ClockSpec {
     }
 };
 
-// Reads a payload record into the union's alternative.
-template <class Spec, class Union, class In>
-bool read_payload(In& in, Union& out) {
-    typename Spec::Type value{};
-    if (!read_record<Spec>(in, value)) return false;
-    out = std::move(value);
-    return true;
-}
-
-template <class Alternative, class Union, class In>
-bool read_empty(In& in, Union& out) {
-    if (!read_unit(in)) return false;
-    out = Alternative{};
-    return true;
-}
-
 // ---- tagged unions
 
-struct ShapeSpec {
+struct ShapeUnion
+    : AlternativesInOrder<Bare<Shape::Sine>, Bare<Shape::Triangle>, Bare<Shape::Saw>,
+                          Bare<Shape::Square>, Bare<Shape::SampleHold>, Bare<Shape::SmoothRandom>,
+                          Bare<Shape::Morph>, WithPayload<DrawnPayload>, WithPayload<FieldPayload>,
+                          Bare<Shape::Pendulum>, Bare<Shape::Lorenz>, WithPayload<CvInPayload>,
+                          Bare<Shape::Wander>> {
     using Type = Shape;
     static constexpr std::string_view tag = "kind";
     static constexpr std::string_view expected = "internally tagged enum Shape";
     static inline const Variants& variants = kShapeVariants;
-    template <class In>
-    static bool read_alternative(In& in, std::size_t alternative, Shape& out) {
-        switch (static_cast<Shape::Kind>(alternative)) {
-            case Shape::Kind::Sine:
-                return read_empty<Shape::Sine>(in, out);
-            case Shape::Kind::Triangle:
-                return read_empty<Shape::Triangle>(in, out);
-            case Shape::Kind::Saw:
-                return read_empty<Shape::Saw>(in, out);
-            case Shape::Kind::Square:
-                return read_empty<Shape::Square>(in, out);
-            case Shape::Kind::SampleHold:
-                return read_empty<Shape::SampleHold>(in, out);
-            case Shape::Kind::SmoothRandom:
-                return read_empty<Shape::SmoothRandom>(in, out);
-            case Shape::Kind::Morph:
-                return read_empty<Shape::Morph>(in, out);
-            case Shape::Kind::Drawn:
-                return read_payload<DrawnSpec>(in, out);
-            case Shape::Kind::Field:
-                return read_payload<FieldSpec>(in, out);
-            case Shape::Kind::Pendulum:
-                return read_empty<Shape::Pendulum>(in, out);
-            case Shape::Kind::Lorenz:
-                return read_empty<Shape::Lorenz>(in, out);
-            case Shape::Kind::CvIn:
-                return read_payload<CvInSpec>(in, out);
-            case Shape::Kind::Wander:
-                return read_empty<Shape::Wander>(in, out);
-        }
-        return false;
-    }
 };
+static_assert(ShapeUnion::count == kShapeVariants.alternatives);
 
-struct RateSpec {
+// Both alternatives carry one number, so a rate is read by hand.
+struct RateUnion {
     using Type = Rate;
     static constexpr std::string_view tag = "mode";
     static constexpr std::string_view expected = "internally tagged enum Rate";
@@ -274,84 +236,57 @@ struct RateSpec {
     template <class In>
     static bool read_alternative(In& in, std::size_t alternative, Rate& out) {
         RateValue value;
-        const bool ok =
-            alternative == 0 ? read_record<FreeSpec>(in, value) : read_record<SyncSpec>(in, value);
+        const bool ok = alternative == 0 ? read_record<FreePayload>(in, value)
+                                         : read_record<SyncPayload>(in, value);
         if (!ok) return false;
         out = alternative == 0 ? Rate::free(value.value) : Rate::sync(value.value);
         return true;
     }
 };
 
-struct TargetSpec {
+struct TargetUnion
+    : AlternativesInOrder<WithPayload<TargetSourcePayload>, WithPayload<TargetOutputPayload>> {
     using Type = Target;
     static constexpr std::string_view tag = "to";
     static constexpr std::string_view expected = "internally tagged enum Target";
     static inline const Variants& variants = kTargetVariants;
-    template <class In>
-    static bool read_alternative(In& in, std::size_t alternative, Target& out) {
-        if (alternative == 0) return read_payload<TargetSourceSpec>(in, out);
-        return read_payload<TargetOutputSpec>(in, out);
-    }
 };
+static_assert(TargetUnion::count == kTargetVariants.alternatives);
 
-struct DestSpec {
+struct DestUnion
+    : AlternativesInOrder<Bare<Dest::Midi>, WithPayload<CvPayload>, WithPayload<GatePayload>> {
     using Type = Dest;
     static constexpr std::string_view tag = "kind";
     static constexpr std::string_view expected = "internally tagged enum Dest";
     static inline const Variants& variants = kDestVariants;
-    template <class In>
-    static bool read_alternative(In& in, std::size_t alternative, Dest& out) {
-        switch (alternative) {
-            case 0:
-                return read_empty<Dest::Midi>(in, out);
-            case 1:
-                return read_payload<CvSpec>(in, out);
-            default:
-                return read_payload<GateSpec>(in, out);
-        }
-    }
 };
+static_assert(DestUnion::count == kDestVariants.alternatives);
 
-struct PortSpec {
+struct PortUnion : AlternativesInOrder<WithPayload<ChannelPayload>, WithPayload<ExpanderPayload>> {
     using Type = Port;
     static constexpr std::string_view tag = "type";
     static constexpr std::string_view expected = "internally tagged enum Port";
     static inline const Variants& variants = kPortVariants;
-    template <class In>
-    static bool read_alternative(In& in, std::size_t alternative, Port& out) {
-        if (alternative == 0) return read_payload<ChannelSpec>(in, out);
-        return read_payload<ExpanderSpec>(in, out);
-    }
 };
+static_assert(PortUnion::count == kPortVariants.alternatives);
 
-struct SignalSpec {
+struct SignalUnion : AlternativesInOrder<Bare<Signal::Routed>, WithPayload<ClockPayload>,
+                                         Bare<Signal::Run>, Bare<Signal::Reset>> {
     using Type = Signal;
     static constexpr std::string_view tag = "kind";
     static constexpr std::string_view expected = "internally tagged enum Signal";
     static inline const Variants& variants = kSignalVariants;
-    template <class In>
-    static bool read_alternative(In& in, std::size_t alternative, Signal& out) {
-        switch (alternative) {
-            case 0:
-                return read_empty<Signal::Routed>(in, out);
-            case 1:
-                return read_payload<ClockSpec>(in, out);
-            case 2:
-                return read_empty<Signal::Run>(in, out);
-            default:
-                return read_empty<Signal::Reset>(in, out);
-        }
-    }
 };
+static_assert(SignalUnion::count == kSignalVariants.alternatives);
 
 template <class In>
 bool read_port(In& in, Port& out) {
-    return read_tagged<PortSpec>(in, out);
+    return read_tagged<PortUnion>(in, out);
 }
 
 // ---- records
 
-struct SourceSpec {
+struct SourceFields {
     using Type = Source;
     static constexpr std::string_view expected = "struct Source";
     static constexpr std::string_view expected_length = "struct Source with 13 elements";
@@ -367,9 +302,9 @@ struct SourceSpec {
             case 0:
                 return in.read_bool(out.enabled);
             case 1:
-                return read_tagged<ShapeSpec>(in, out.shape);
+                return read_tagged<ShapeUnion>(in, out.shape);
             case 2:
-                return read_tagged<RateSpec>(in, out.rate);
+                return read_tagged<RateUnion>(in, out.rate);
             case 3:
                 return in.read_f32(out.phase);
             case 4:
@@ -394,7 +329,7 @@ struct SourceSpec {
     }
 };
 
-struct QuantizeSpec {
+struct QuantizeFields {
     using Type = Quantize;
     static constexpr std::string_view expected = "struct Quantize";
     static constexpr std::string_view expected_length = "struct Quantize with 2 elements";
@@ -407,7 +342,7 @@ struct QuantizeSpec {
     }
 };
 
-struct OutputSpec {
+struct OutputFields {
     using Type = Output;
     static constexpr std::string_view expected = "struct Output";
     static constexpr std::string_view expected_length = "struct Output with 12 elements";
@@ -433,9 +368,9 @@ struct OutputSpec {
             case 5:
                 return in.read_f32(out.offset);
             case 6:
-                return read_tagged<DestSpec>(in, out.dest);
+                return read_tagged<DestUnion>(in, out.dest);
             case 7:
-                return read_tagged<SignalSpec>(in, out.signal);
+                return read_tagged<SignalUnion>(in, out.signal);
             case 8: {
                 json::typed::PairVisitor visitor(out.volts, in.failure());
                 return in.read_seq(visitor);
@@ -446,7 +381,7 @@ struct OutputSpec {
                 return in.read_f32(out.gate_volts);
             default:
                 return read_option(in, out.quantize, [](auto& value, Quantize& quantize) {
-                    return read_record<QuantizeSpec>(value, quantize);
+                    return read_record<QuantizeFields>(value, quantize);
                 });
         }
     }
@@ -491,7 +426,7 @@ class RouteVisitor {
         if (!from) return failure_.fail(json::messages::missing_field("from"));
         if (!amount) return failure_.fail(json::messages::missing_field("amount"));
         typename Map::BufferedReader target(rest.finish(), failure_);
-        return read_tagged<TargetSpec>(target, out_.target);
+        return read_tagged<TargetUnion>(target, out_.target);
     }
 
     template <class Seq>
@@ -504,7 +439,7 @@ class RouteVisitor {
     json::Failure& failure_;
 };
 
-struct PatchSpec {
+struct PatchFields {
     using Type = Patch;
     static constexpr std::string_view expected = "struct Patch";
     static constexpr std::string_view expected_length = "struct Patch with 4 elements";
@@ -516,7 +451,7 @@ struct PatchSpec {
         switch (i) {
             case 0:
                 return read_list(in, out.sources, [](auto& element, Source& source) {
-                    return read_record<SourceSpec>(element, source);
+                    return read_record<SourceFields>(element, source);
                 });
             case 1:
                 return read_list(in, out.routes, [](auto& element, Route& route) {
@@ -525,7 +460,7 @@ struct PatchSpec {
                 });
             case 2:
                 return read_list(in, out.outputs, [](auto& element, Output& output) {
-                    return read_record<OutputSpec>(element, output);
+                    return read_record<OutputFields>(element, output);
                 });
             default:
                 return in.read_f32(out.tempo);
@@ -538,7 +473,7 @@ struct PatchSpec {
 json::Result<Patch> Patch::from_json_text(std::string_view text) {
     json::TextReader reader(text);
     Patch patch;
-    if (!read_record<PatchSpec>(reader, patch) || !reader.end()) {
+    if (!read_record<PatchFields>(reader, patch) || !reader.end()) {
         return json::Result<Patch>::failure(reader.error_message());
     }
     return json::Result<Patch>::success(std::move(patch));
@@ -548,7 +483,7 @@ json::Result<Patch> Patch::from_json_tree(const nlohmann::json& tree) {
     json::Failure failure;
     json::NodeReader<nlohmann::json, false> reader(tree, failure);
     Patch patch;
-    if (!read_record<PatchSpec>(reader, patch)) {
+    if (!read_record<PatchFields>(reader, patch)) {
         return json::Result<Patch>::failure(failure.message);
     }
     return json::Result<Patch>::success(std::move(patch));

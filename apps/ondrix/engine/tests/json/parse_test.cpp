@@ -148,6 +148,8 @@ TEST(Messages, FoundTexts) {
         {messages::found_string("a\"b\\c\n\r\t"), R"(string "a\"b\\c\n\r\t")"},
         {messages::found_string(std::string("\0\x1f\x7f\xc3\xa9", 5)),
          "string \"\\0\\u{1f}\\u{7f}\xc3\xa9\""},
+        // U+0085 is a control character, U+00A0 is not.
+        {messages::found_string("\xc2\x85\xc2\xa0"), "string \"\\u{85}\xc2\xa0\""},
         {messages::found_bool(false), "boolean `false`"},
         {messages::found_signed(-4), "integer `-4`"},
     };
