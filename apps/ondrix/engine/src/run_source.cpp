@@ -15,8 +15,12 @@ using numeric::at_least;
 using numeric::clamp;
 using numeric::frac;
 
-// Route parameters, in their ordinal order.
-enum Param : std::size_t { RATE, DEPTH, OFFSET, PHASE, A, B, SPREAD, SMOOTH, ROUGH, PARAM_COUNT };
+using settings::Param;
+
+// Position of a route parameter in the per-source modulation sums.
+constexpr std::size_t at(Param p) {
+    return static_cast<std::size_t>(p);
+}
 
 constexpr float TICK = 0.001f;
 
@@ -47,9 +51,9 @@ void Engine::run_source(std::size_t i, double beat_t, float beats_per_tick) {
     }
 
     // Route modulation: lower-numbered sources have run this tick, the rest not yet.
-    std::array<float, PARAM_COUNT> m{};
+    std::array<float, RouteIndex::PARAMS> m{};
     if (routes_.drives_source(i)) {
-        for (std::size_t p = 0; p < PARAM_COUNT; ++p) {
+        for (std::size_t p = 0; p < RouteIndex::PARAMS; ++p) {
             float sum = 0.0f;
             for (const RouteTerm& r : routes_.into_source(i, p)) {
                 sum += tap_sets_[r.previous][r.from][r.tap] * r.amount;
@@ -57,13 +61,13 @@ void Engine::run_source(std::size_t i, double beat_t, float beats_per_tick) {
             m[p] = sum;
         }
     }
-    const float depth = clamp(s.depth + m[DEPTH], -1.0f, 1.0f);
-    const float offset = s.offset + m[OFFSET];
-    const float a = clamp(s.a + m[A], 0.0f, 1.0f);
-    const float b = clamp(s.b + m[B], 0.0f, 1.0f);
-    const float spread = clamp(s.spread + m[SPREAD], 0.0f, 1.0f);
-    const float smooth = at_least(s.smooth + 2.0f * m[SMOOTH], 0.0f);
-    const float rough = clamp(s.rough + m[ROUGH], 0.0f, 1.0f);
+    const float depth = clamp(s.depth + m[at(Param::Depth)], -1.0f, 1.0f);
+    const float offset = s.offset + m[at(Param::Offset)];
+    const float a = clamp(s.a + m[at(Param::A)], 0.0f, 1.0f);
+    const float b = clamp(s.b + m[at(Param::B)], 0.0f, 1.0f);
+    const float spread = clamp(s.spread + m[at(Param::Spread)], 0.0f, 1.0f);
+    const float smooth = at_least(s.smooth + 2.0f * m[at(Param::Smooth)], 0.0f);
+    const float rough = clamp(s.rough + m[at(Param::Rough)], 0.0f, 1.0f);
 
     // Two slow random drifts, used by roughness.
     st.wobble_pos += (static_cast<float>(i) * 0.13f + 0.7f) * TICK;
@@ -85,7 +89,7 @@ void Engine::run_source(std::size_t i, double beat_t, float beats_per_tick) {
     }
 
     // Speed and phase. 2^0 is 1 exactly.
-    const float exponent = 4.0f * m[RATE] + wob2 * rough * 0.35f;
+    const float exponent = 4.0f * m[at(Param::Rate)] + wob2 * rough * 0.35f;
     const float factor = exponent == 0.0f ? 1.0f : std::exp2(exponent);
     float speed;
     if (s.rate.mode == settings::Rate::Mode::Sync) {
@@ -93,7 +97,7 @@ void Engine::run_source(std::size_t i, double beat_t, float beats_per_tick) {
         const auto hz = static_cast<float>(static_cast<double>(beats_per_tick) /
                                            static_cast<double>(length) * 1000.0);
         speed = factor * hz;
-        if (m[RATE] == 0.0f && rough == 0.0f) {
+        if (m[at(Param::Rate)] == 0.0f && rough == 0.0f) {
             st.acc = beat_t / static_cast<double>(length);
         } else {
             st.acc += static_cast<double>(speed * TICK);
@@ -106,7 +110,7 @@ void Engine::run_source(std::size_t i, double beat_t, float beats_per_tick) {
     // An infinite rate would leave the phase at NaN for good; start the cycle over instead.
     if (!std::isfinite(st.acc)) st.acc = 0.0;
     const auto p = static_cast<float>(
-        frac(static_cast<double>(m[PHASE]) + (static_cast<double>(s.phase) + st.acc)));
+        frac(static_cast<double>(m[at(Param::Phase)]) + (static_cast<double>(s.phase) + st.acc)));
 
     // Raw taps.
     SourceTaps raw{};

@@ -13,6 +13,8 @@ namespace ondrix_engine {
 struct Held {
     float from = 0.0f;
     float to = 0.0f;
+
+    friend bool operator==(const Held&, const Held&) = default;
 };
 
 // What one source remembers from tick to tick.

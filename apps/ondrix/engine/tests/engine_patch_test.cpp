@@ -50,6 +50,48 @@ TEST(EngineRandom, FirstDrawGoesToTheFirstDriftOfSourceZero) {
     EXPECT_EQ(engine.states()[0].wobble[0], to1_before);
 }
 
+TEST(EngineRandom, DrawsGoSourceBySourceDriftsFirstThenTapsInOrder) {
+    // Four still sources whose taps all start a new cycle on the tick where source 0's drift
+    // wraps; source 1 is disabled and draws nothing.
+    Patch patch;
+    for (Shape shape : {Shape{Shape::SampleHold{}}, Shape{Shape::SampleHold{}},
+                        Shape{Shape::Morph{}}, Shape{Shape::SmoothRandom{}}}) {
+        Source s = still(shape, 0.9f);
+        s.a = 1.0f;
+        s.b = 0.5f;
+        s.spread = 0.0f;
+        patch.sources.push_back(s);
+    }
+    patch.sources[1].enabled = false;
+    Engine engine(patch);
+    std::vector<Cc> out;
+    out.reserve(512);
+    engine.step(1428, free_running(), out);
+    const State smooth_before = engine.states()[3];
+    const State disabled_before = engine.states()[1];
+    std::uint32_t s = engine.rng();
+
+    for (Source& source : patch.sources) source.phase = 0.2f;
+    engine.set_patch(patch);
+    tick(engine);
+    const auto& st = engine.states();
+    EXPECT_EQ(st[0].wobble[1], chaos::signed_draw(s));
+    EXPECT_EQ(st[0].wobble[3], chaos::signed_draw(s));
+    for (const Held& h : st[0].held) {
+        chaos::signed_draw(s);  // the chance draw: with a = 1 every cycle takes a new value
+        EXPECT_EQ(h.to, chaos::signed_draw(s));
+    }
+    EXPECT_EQ(st[1].held, disabled_before.held);
+    for (float step : st[2].steps) EXPECT_EQ(step, chaos::signed_draw(s));
+    for (std::size_t k = 0; k < 4; ++k) {
+        chaos::signed_draw(s);
+        const float was = smooth_before.held[k].to;
+        EXPECT_EQ(st[3].held[k].from, was);
+        EXPECT_EQ(st[3].held[k].to, was + (chaos::signed_draw(s) - was) * 0.5f);
+    }
+    EXPECT_EQ(engine.rng(), s);
+}
+
 TEST(EnginePatch, PadsAndCutsSourcesAndOutputs) {
     Engine engine(empty_patch());
     ASSERT_EQ(engine.patch().sources.size(), 16u);
@@ -169,6 +211,8 @@ TEST(EnginePatch, ForgetsWhatWasSentOnlyWhenTheControllerChanges) {
         {"offset", [](Output& o) { o.offset = 2.0f; }, false},
         {"bipolar", [](Output& o) { o.bipolar = false; }, false},
         {"signal", [](Output& o) { o.signal = Signal::Run{}; }, false},
+        {"enabled", [](Output& o) { o.enabled = false; }, false},
+        {"dest", [](Output& o) { o.dest = Dest::Cv{}; }, false},
         {"cc", [](Output& o) { o.cc = 9; }, true},
         {"channel", [](Output& o) { o.channel = 3; }, true},
         {"fine", [](Output& o) { o.fine = true; }, true},

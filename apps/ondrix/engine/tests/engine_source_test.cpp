@@ -119,6 +119,35 @@ TEST(EngineSource, SyncSourceLocksToTheHostBeatUnlessModulatedOrRough) {
     }
 }
 
+TEST(EngineSource, RoughnessJittersTheTapsAndBendsTheSpeedWithTheDrifts) {
+    // Source 0 stands at a raw 0, so its taps show the jitter alone; source 1 runs at 2 Hz.
+    Source still_sine = still(Shape::Sine{}, 0.0f);
+    still_sine.spread = 0.0f;
+    Source running = Source::lfo(Shape::Saw{}, Rate::free(2.0f));
+    Patch patch;
+    patch.sources = {still_sine, running};
+    for (Source& s : patch.sources) s.rough = 0.7f;
+    Engine engine(patch);
+    std::vector<Cc> out;
+    out.reserve(512);
+    engine.step(700, free_running(), out);
+    const double acc = engine.states()[1].acc;
+    tick(engine);
+
+    // Both drifts of a source share one position; the first moves the taps, the second the rate.
+    auto drift = [&](std::size_t i, std::size_t from) {
+        const State& st = engine.states()[i];
+        const float w = 0.5f - 0.5f * std::cos(3.14159265f * st.wobble_pos);
+        return st.wobble[from] + (st.wobble[from + 1] - st.wobble[from]) * w;
+    };
+    const float jitter = 0.7f * drift(0, 0) * 0.3f;
+    ASSERT_NE(jitter, 0.0f);
+    EXPECT_EQ(engine.taps()[0], (SourceTaps{jitter, jitter, jitter, jitter}));
+    const float factor = std::exp2(drift(1, 2) * 0.7f * 0.35f);
+    ASSERT_NE(factor, 1.0f);
+    EXPECT_EQ(engine.states()[1].acc, acc + static_cast<double>(factor * 2.0f * 0.001f));
+}
+
 TEST(EngineSource, FreeSourceWithNegativeRateStandsStill) {
     Engine engine = one_source(Source::lfo(Shape::Saw{}, Rate::free(-3.0f)));
     std::vector<Cc> out;

@@ -79,6 +79,22 @@ TEST(Numeric, MatchesTheCLibrary) {
     }
 }
 
+// Every sign and exponent, with mantissas spread by a prime stride through all bit patterns.
+TEST(Numeric, MatchesTheCLibraryAcrossTheWholeRange) {
+    for (std::uint64_t u = 0; u <= 0xffffffffu; u += 65537u) {
+        const float x = std::bit_cast<float>(static_cast<std::uint32_t>(u));
+        SCOPED_TRACE(x);
+        expect_same(frac(x), library_frac(x));
+        expect_same(round(x), std::round(x));
+        expect_same(floor(x), std::floor(x));
+        expect_same(trunc(x), std::trunc(x));
+        expect_same(remainder4(x), std::fmod(x, 4.0f));
+        const double d = std::bit_cast<double>(u * 0x9e3779b97f4a7c15ull);
+        expect_same(frac(d), library_frac(d));
+        expect_same(frac(static_cast<double>(x)), library_frac(static_cast<double>(x)));
+    }
+}
+
 TEST(Numeric, ClampSendsNaNToTheLowerBound) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     EXPECT_EQ(clamp(nan, -1.0f, 1.0f), -1.0f);
