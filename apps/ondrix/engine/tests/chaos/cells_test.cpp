@@ -30,8 +30,8 @@ TEST(Plate, SizeAndLandmarkCells) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_FLOAT_EQ(plate[c.index].x, c.x);
-        EXPECT_FLOAT_EQ(plate[c.index].y, c.y);
+        EXPECT_EQ(plate[c.index].x, c.x);
+        EXPECT_EQ(plate[c.index].y, c.y);
     }
     // Same table on every call.
     EXPECT_EQ(CELLS().data(), plate.data());
@@ -87,8 +87,8 @@ TEST(Plate, SpansTheHexagon) {
         max_x = std::max(max_x, std::fabs(c.x));
         max_y = std::max(max_y, std::fabs(c.y));
     }
-    EXPECT_FLOAT_EQ(max_x, 3.897114f);
-    EXPECT_FLOAT_EQ(max_y, 3.375f);
+    EXPECT_EQ(max_x, 3.897114f);
+    EXPECT_EQ(max_y, 3.375f);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "chaos/chaos.hpp"
+#include "chaos/rng.hpp"
 #include "chaos/value_noise.hpp"
 
 namespace ondrix_engine::chaos {
@@ -41,25 +42,69 @@ TEST(NoiseField, RateZeroHoldsStillButSpinFollowsThePhase) {
     }
 }
 
-TEST(NoiseField, DriftReadsTwoOctavesAtTheTapPoints) {
-    // A fresh drift at rate 0 reads the field at time 0 around its seed's centre (2.0, 2.9).
+float clamped(float v) {
+    return std::fmin(std::fmax(v, -1.0f), 1.0f);
+}
+
+// The two-octave reading at (px, py) at time z, weighted as the motions weigh it.
+float octaves(float px, float py, float z, float detail_weight, float norm, float gain) {
+    const float base = value_noise(px, py, z);
+    const float detail = value_noise(px * 2.03f + 7.1f, py * 2.03f + 3.7f, z * 1.7f + 11.3f);
+    return clamped((base + detail * detail_weight) / norm * gain);
+}
+
+TEST(NoiseField, OneTickReadsTheFieldWhereEachMotionSays) {
+    // A fresh generator of seed 1 (centre (2.0, 2.9)) after one tick, against the rules written
+    // out: how far its time moves, where each tap reads and how the octaves are weighed.
     struct Case {
-        float a, b, spread;
+        std::uint8_t motion;
+        float rate, a, b, spread, phase;
     };
-    const std::vector<Case> cases = {{0.0f, 0.0f, 0.0f}, {0.5f, 0.5f, 1.0f}, {1.0f, 1.0f, 0.3f}};
+    const std::vector<Case> cases = {
+        {0, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f},  {0, 2.0f, 0.3f, 0.6f, 0.7f, 0.2f},
+        {0, 40.0f, 1.0f, 1.0f, 0.3f, 0.0f}, {1, 5.0f, 0.5f, 0.25f, 1.0f, 0.0f},
+        {1, 40.0f, 0.8f, 0.9f, 0.4f, 0.0f}, {2, 3.0f, 0.2f, 0.7f, 0.6f, 0.35f},
+        {2, 40.0f, 1.0f, 1.0f, 1.0f, 0.9f},
+    };
+    const float cx = 2.0f;
+    const float cy = 2.9f;
+    const float two_pi = 6.28318548f;
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.a << " " << c.b << " " << c.spread);
-        Chaos chaos = Chaos::create(0, 1);
-        const auto taps = step(chaos, 0.0f, c.a, c.b, c.spread);
+        SCOPED_TRACE(testing::Message() << "motion " << int(c.motion) << " rate " << c.rate << " a "
+                                        << c.a << " b " << c.b << " spread " << c.spread);
+        Chaos chaos = Chaos::create(c.motion, 1);
+        const auto taps = step(chaos, c.rate, c.a, c.b, c.spread, c.phase);
         const float radius = 1.6f * c.spread * c.spread + 0.01f;
         const float scale = c.a * 1.5f + 0.5f;
+        double time = 0.0;
+        float ox = 0.0f;
+        float oy = 0.0f;
+        if (c.motion == 0) time = static_cast<double>(dt * (c.rate * (c.a * 2.7f + 0.3f)));
+        if (c.motion == 1) {
+            ox = -(dt * (c.rate * std::cos(c.b * two_pi)));
+            oy = -(dt * (c.rate * std::sin(c.b * two_pi)));
+            time = static_cast<double>(c.rate * 0.15f * dt);
+        }
+        if (c.motion == 2) time = static_cast<double>(dt * (c.rate * c.b * 1.5f));
+        const auto z = static_cast<float>(time);
+        const auto& state = std::get<Chaos::Noise>(chaos.state());
+        EXPECT_EQ(state.time, time);
+        EXPECT_EQ(state.offset_x, ox);
+        EXPECT_EQ(state.offset_y, oy);
+        const float ring = (c.a * 6.0f + 2.0f) / two_pi;
+        const float along[] = {0.0f, c.spread, c.spread + c.spread, c.spread * 3.0f};
         for (std::size_t k = 0; k < 4; ++k) {
-            const float px = (directions[k][0] * radius + 2.0f) * scale;
-            const float py = (directions[k][1] * radius + 2.9f) * scale;
-            const float base = value_noise(px, py, 0.0f);
-            const float detail = value_noise(px * 2.03f + 7.1f, py * 2.03f + 3.7f, 11.3f);
-            const float expected = std::fmin(
-                std::fmax((base + detail * c.b) / (c.b * 0.4f + 1.0f) * 1.5f, -1.0f), 1.0f);
+            float expected = 0.0f;
+            if (c.motion == 2) {
+                const float angle = (along[k] * 0.25f + c.phase) * two_pi;
+                expected = octaves(std::cos(angle) * ring + cx, std::sin(angle) * ring + cy, z,
+                                   0.5f, 1.2f, 2.2f);
+            } else {
+                const float px = (directions[k][0] * radius + cx) * scale + ox;
+                const float py = (directions[k][1] * radius + cy) * scale + oy;
+                expected = c.motion == 0 ? octaves(px, py, z, c.b, c.b * 0.4f + 1.0f, 1.5f)
+                                         : octaves(px, py, z, 0.5f, 1.2f, 1.5f);
+            }
             EXPECT_EQ(taps[k], expected) << "tap " << k;
         }
     }
@@ -131,9 +176,23 @@ TEST(Cells, OnlyAChangedCountReseedsAllSlots) {
     Chaos chaos = Chaos::create(5, 1);
     step(chaos, 1.0f, 0.5f, 0.5f, 1.0f);
     const auto seeded = std::get<Chaos::Cells>(chaos.state());
+    // Slots are seeded in order from three draws each; the six slots past the ten in use have
+    // not moved since.
+    Rng draws(1u * 7919u ^ 0x2545f491u);
     for (std::size_t i = 0; i < 16; ++i) {
-        EXPECT_LE(std::hypot(seeded.x[i], seeded.y[i]), 3.4f + 1e-3f) << "slot " << i;
+        SCOPED_TRACE(testing::Message() << "slot " << i);
+        const float g1 = draws.signed_draw();
+        const float g2 = draws.signed_draw();
+        const float g3 = draws.signed_draw();
+        EXPECT_LE(std::hypot(seeded.x[i], seeded.y[i]), 3.4f + 1e-3f);
+        if (i < 10) continue;
+        const float around = (g1 + 1.0f) * 0.5f * 6.28318548f;
+        const float out = std::sqrt((g2 + 1.0f) * 0.5f) * 3.4f;
+        EXPECT_EQ(seeded.x[i], std::cos(around) * out);
+        EXPECT_EQ(seeded.y[i], std::sin(around) * out);
+        EXPECT_EQ(seeded.heading[i], (g3 + 1.0f) * 0.5f * 6.28318548f);
     }
+    EXPECT_EQ(seeded.rng, draws);
 
     step(chaos, 1.0f, 0.5f, 0.5f, 1.0f);  // same count: slots past it stay where they are
     const auto kept = std::get<Chaos::Cells>(chaos.state());
@@ -147,6 +206,60 @@ TEST(Cells, OnlyAChangedCountReseedsAllSlots) {
     EXPECT_NE(reseeded.x[15], seeded.x[15]);
     EXPECT_NE(reseeded.heading[12], seeded.heading[12]);
     EXPECT_NE(reseeded.rng, seeded.rng);
+}
+
+TEST(Cells, ParticlesSteerDriftAndComeBackAcrossTheRim) {
+    // Three particles (a = 1) moved by one tick, against the rule written out. Particle 0 sits
+    // just inside the rim heading outwards; moving forwards only, it crosses and comes back on
+    // the far side.
+    struct Case {
+        const char* name;
+        float time, rate, b;
+        bool crosses;  // particle 0 passes the rim
+    };
+    const std::vector<Case> cases = {
+        {"forward only", 5.0f, 10.0f, 0.0f, true},
+        {"forward and orbit", 12.5f, 10.0f, 0.6f, false},
+        {"time wraps at 10000", 9999.995f, 10.0f, 1.0f, true},
+    };
+    const float two_pi = 6.28318548f;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Chaos::Cells start = std::get<Chaos::Cells>(Chaos::create(5, 1).state());
+        start.count = 3;
+        start.time = c.time;
+        start.x = {4.1999f, 1.0f, -2.0f};
+        start.y = {0.0f, -0.5f, 2.0f};
+        start.heading = {0.0f, 2.0f, -1.0f};
+        Chaos chaos(start);
+        step(chaos, c.rate, 1.0f, c.b, 1.0f);
+
+        Chaos::Cells expected = start;
+        expected.time += dt * c.rate;
+        if (expected.time > 10000.0f) expected.time -= 10000.0f;
+        const float swirl = expected.time * 0.05f * two_pi;
+        const float forward = c.rate * ((1.0f - c.b) * 0.6f + 0.1f);
+        const float orbit = c.rate * 1.5f * c.b;
+        for (std::size_t i = 0; i < 3; ++i) {
+            const auto fi = static_cast<float>(i);
+            const float n = value_noise(fi * 2.71f + 0.3f, 4.2f, expected.time + fi);
+            float& h = expected.heading[i];
+            h += n * 24.0f * c.rate * dt;
+            const float beta = h * 0.6f + swirl;
+            float& x = expected.x[i];
+            float& y = expected.y[i];
+            x += (std::cos(h) * forward + std::cos(beta) * orbit) * dt;
+            y += (std::sin(h) * forward + std::sin(beta) * orbit) * dt;
+            if (x * x + y * y > 17.6399975f) {
+                const float angle = std::atan2(y, x) + 3.14159274f;
+                x = std::cos(angle) * 4.1f;
+                y = std::sin(angle) * 4.1f;
+            }
+        }
+        EXPECT_EQ(std::get<Chaos::Cells>(chaos.state()), expected);
+        EXPECT_EQ(expected.x[0] < -4.0f, c.crosses);  // came back on the far side
+        EXPECT_LT(expected.time, 10000.0f);
+    }
 }
 
 TEST(Cells, TapsFallWithDistanceToTheNearestParticle) {

@@ -164,23 +164,49 @@ TEST(Pond, PropagationRunsAtMostSixStepsPerCall) {
     }
 }
 
-TEST(Pond, PropagationSpreadsRipplesAndKeepsTheMeanAtZero) {
+// A pond whose centre cell stands at `now` and stood at `before` one step earlier.
+Chaos moving_pond(std::uint8_t kind, float now, float before) {
+    Chaos::Pond p = std::get<Chaos::Pond>(Chaos::create(kind, 1).state());
+    p.current[135] = now;
+    p.previous[135] = before;
+    return Chaos(std::move(p));
+}
+
+TEST(Pond, OneStepFollowsTheDampedWaveEquation) {
+    // One step from a single raised cell: its velocity (now - before) is kept times the damping
+    // d, it gives up 0.9 of its height, a sixth of that to each of its six neighbours, and the
+    // mean is then taken off every cell.
+    struct Case {
+        float a;
+        float before;
+        float damping;
+    };
+    const std::vector<Case> cases = {
+        {1.0f, 1.0f, 0.997f},   // at rest: no velocity to damp
+        {1.0f, 0.25f, 0.997f},  // rising, long ring
+        {0.0f, 0.25f, 0.937f},  // rising, short ring
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "a " << c.a << " before " << c.before);
+        Chaos chaos = moving_pond(rain, 1.0f, c.before);
+        std::uint32_t rng = 1;
+        chaos.step(rng, dt, 25.0f, c.a, 0.0f, 1.0f, 0.0f);
+        const auto& p = pond_of(chaos);
+        const float centre = (1.0f - c.before) * c.damping + 1.0f - 0.9f;
+        const float mean = (centre + 6.0f * 0.15f) / 271.0f;
+        EXPECT_NEAR(std::accumulate(p.current.begin(), p.current.end(), 0.0) / 271.0, 0.0, 1e-7);
+        EXPECT_EQ(p.previous[135], 1.0f);
+        EXPECT_NEAR(p.current[135], centre - mean, 1e-6f);
+        for (const std::int32_t n : cells::CELLS()[135].neighbours) {
+            EXPECT_NEAR(p.current[static_cast<std::size_t>(n)], 0.15f - mean, 1e-6f);
+        }
+        EXPECT_NEAR(p.current[0], -mean, 1e-6f);
+    }
+}
+
+TEST(Pond, RipplesFadeAndStayBounded) {
     Chaos chaos = pond(rain, 1.0f);
     std::uint32_t rng = 1;
-    chaos.step(rng, dt, 25.0f, 1.0f, 0.0f, 1.0f, 0.0f);
-    const auto& p = pond_of(chaos);
-    // One step from a single raised cell at rest: it gives up 0.9 of its height, a sixth of that
-    // to each of its six neighbours; the mean, 1 / 271, is then taken off every cell.
-    const double mean = std::accumulate(p.current.begin(), p.current.end(), 0.0) / 271.0;
-    EXPECT_NEAR(mean, 0.0, 1e-7);
-    EXPECT_EQ(p.previous[135], 1.0f);
-    EXPECT_NEAR(p.current[135], 0.1f - 1.0f / 271.0f, 1e-6f);
-    for (const std::int32_t n : cells::CELLS()[135].neighbours) {
-        EXPECT_NEAR(p.current[static_cast<std::size_t>(n)], 0.15f - 1.0f / 271.0f, 1e-6f);
-    }
-    EXPECT_NEAR(p.current[0], -1.0f / 271.0f, 1e-6f);
-
-    // Ripples fade through the damping and stay bounded.
     for (int t = 0; t < 5000; ++t) {
         for (const float tap : chaos.step(rng, dt, 200.0f, 0.0f, 1.0f, 1.0f, 0.0f)) {
             ASSERT_GT(tap, -1.0f);
@@ -189,20 +215,55 @@ TEST(Pond, PropagationSpreadsRipplesAndKeepsTheMeanAtZero) {
     }
 }
 
-TEST(Pond, AbsurdRatesAreBoundedPerCall) {
-    // However many events are due, one call handles at most 16 and drops the rest.
-    for (const std::uint8_t kind : {rain, wave}) {
-        SCOPED_TRACE(static_cast<int>(kind));
-        Chaos chaos = Chaos::create(kind, 1);
+TEST(Pond, TapsInterpolateBetweenTheLastTwoSteps) {
+    // At 6.25 Hz a tick moves the clock a quarter of a step and runs none; the taps read the
+    // centre cell (spread 0) a quarter of the way from its previous to its current height,
+    // scaled by 3 for rain and 7 for wave before the tanh.
+    struct Case {
+        std::uint8_t kind;
+        float gain;
+    };
+    const std::vector<Case> cases = {{rain, 3.0f}, {wave, 7.0f}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.kind));
+        Chaos chaos = moving_pond(c.kind, 0.3f, 0.1f);
         std::uint32_t rng = 1;
-        chaos.step(rng, dt, 3.0e38f, 0.5f, 1.0f, 1.0f, 0.0f);
+        const auto taps = chaos.step(rng, dt, 6.25f, 0.5f, 0.0f, 0.0f, 0.0f);
+        const float clock = pond_of(chaos).clock;
+        EXPECT_NEAR(clock, 0.25f, 1e-6f);
+        const float expected = std::tanh((0.1f + (0.3f - 0.1f) * clock) * c.gain);
+        EXPECT_EQ(taps, (std::array<float, 4>{expected, expected, expected, expected}));
+        EXPECT_EQ(pond_of(chaos).current[135], 0.3f);
+    }
+}
+
+TEST(Pond, EventsPerCallAreBoundedAtSixteen) {
+    // Up to 16 due events all happen and the fraction carries over; past that one call handles
+    // 16 and drops the backlog, so that no rate can stall the tick. Rain at b = 1 fires 1.6 drops
+    // per second per Hz, wave 0.25 crests.
+    struct Case {
+        const char* name;
+        std::uint8_t kind;
+        float rate;
+        float drops_left;
+    };
+    const std::vector<Case> cases = {
+        {"rain, 16.5 due", rain, 10312.5f, 0.5f},   {"rain, 17.5 due", rain, 10937.5f, 0.0f},
+        {"rain, absurd rate", rain, 3.0e38f, 0.0f}, {"wave, 16.5 due", wave, 66000.0f, 0.5f},
+        {"wave, 17.5 due", wave, 70000.0f, 0.0f},   {"wave, absurd rate", wave, 3.0e38f, 0.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Chaos chaos = Chaos::create(c.kind, 1);
+        std::uint32_t rng = 1;
+        chaos.step(rng, dt, c.rate, 0.5f, 1.0f, 1.0f, 0.0f);
         std::uint32_t expected = 1;
-        if (kind == rain) {
+        if (c.kind == rain) {
             for (int i = 0; i < 16; ++i) next_u32(expected);
         }
         EXPECT_EQ(rng, expected);
-        EXPECT_EQ(pond_of(chaos).drops, 0.0f);
-        EXPECT_EQ(pond_of(chaos).clock, 0.0f);
+        EXPECT_NEAR(pond_of(chaos).drops, c.drops_left, 1e-3f);
+        EXPECT_EQ(pond_of(chaos).clock, 0.0f);  // far more than 6 propagation steps were due
     }
 }
 

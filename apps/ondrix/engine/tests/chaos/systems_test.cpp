@@ -98,18 +98,30 @@ TEST(Pendulum, SubStepsCoverTheTimeUpToSixteen) {
     // up to the next whole number.
     const std::vector<Case> cases = {{0.0f, 1},   {0.5f, 1},   {2.0f, 3},   {10.0f, 11},
                                      {15.0f, 16}, {16.0f, 16}, {100.0f, 16}};
-    Chaos::Pendulum moving{2.0, -1.0, 3.0, -4.0, 12.0};
-    for (const Case& c : cases) {
-        for (const float b : {0.5f, 0.1f}) {
-            SCOPED_TRACE(testing::Message() << "rate " << c.rate << " b " << b);
-            Chaos chaos(moving);
-            const auto taps = step(chaos, c.rate, 0.7f, b);
-            const Chaos::Pendulum expected = pendulum_call(moving, c.rate, 0.7f, b, c.steps);
-            EXPECT_EQ(std::get<Chaos::Pendulum>(chaos.state()), expected);
-            EXPECT_EQ(taps[0], static_cast<float>(
-                                   (std::sin(expected.angle1) + std::sin(expected.angle2)) * 0.5));
+    // The second start spins faster than the speed limit of 60 allows.
+    const Chaos::Pendulum starts[] = {{2.0, -1.0, 3.0, -4.0, 12.0}, {0.5, 1.0, 75.0, -70.0, 40.0}};
+    for (const Chaos::Pendulum& moving : starts) {
+        for (const Case& c : cases) {
+            for (const float b : {0.5f, 0.1f}) {
+                SCOPED_TRACE(testing::Message()
+                             << "speed " << moving.speed1 << " rate " << c.rate << " b " << b);
+                Chaos chaos(moving);
+                const auto taps = step(chaos, c.rate, 0.7f, b);
+                const Chaos::Pendulum expected = pendulum_call(moving, c.rate, 0.7f, b, c.steps);
+                EXPECT_EQ(std::get<Chaos::Pendulum>(chaos.state()), expected);
+                EXPECT_LE(std::fabs(expected.speed1), 60.0);
+                EXPECT_LE(std::fabs(expected.speed2), 60.0);
+                EXPECT_EQ(taps[0],
+                          static_cast<float>(
+                              (std::sin(expected.angle1) + std::sin(expected.angle2)) * 0.5));
+            }
         }
     }
+    // At rate 0 the arms stand, so the fast start is simply held at the limit.
+    Chaos held(starts[1]);
+    step(held, 0.0f, 0.7f, 0.5f);
+    EXPECT_EQ(std::get<Chaos::Pendulum>(held.state()).speed1, 60.0);
+    EXPECT_EQ(std::get<Chaos::Pendulum>(held.state()).speed2, -60.0);
 }
 
 TEST(Pendulum, WrappedAngleTaps) {
@@ -242,22 +254,24 @@ TEST(Lorenz, BrokenOrRunawayStateStartsOverAtOne) {
 }
 
 TEST(Wander, JumpsDrawCommonThenEachWalk) {
-    // From the start (all 0) at b = 0 (keep 1), one jump moves each walk by its draw times step.
+    // From the start (all 0), one jump moves each walk by its draw times the step, then keeps
+    // the fraction 1 - 0.3 b of it.
     struct Case {
-        float a;
-        float step;
+        float a, b;
+        float step, keep;
     };
-    const std::vector<Case> cases = {{0.0f, 0.05f}, {1.0f, 0.5f}};
+    const std::vector<Case> cases = {
+        {0.0f, 0.0f, 0.05f, 1.0f}, {1.0f, 0.0f, 0.5f, 1.0f}, {1.0f, 1.0f, 0.5f, 0.7f}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.a);
+        SCOPED_TRACE(testing::Message() << "a " << c.a << " b " << c.b);
         Chaos chaos = Chaos::create(wander, 1);
         std::uint32_t rng = 12345;
-        chaos.step(rng, dt, 1000.0f, c.a, 0.0f, 1.0f, 0.0f);  // one whole jump per tick
+        chaos.step(rng, dt, 1000.0f, c.a, c.b, 1.0f, 0.0f);  // one whole jump per tick
         std::uint32_t draws = 12345;
         const auto& w = std::get<Chaos::Wander>(chaos.state());
-        EXPECT_EQ(w.common, signed_draw(draws) * c.step);
+        EXPECT_EQ(w.common, (signed_draw(draws) * c.step + 0.0f) * c.keep);
         for (std::size_t k = 0; k < 4; ++k) {
-            EXPECT_EQ(w.walks[k], signed_draw(draws) * c.step) << "walk " << k;
+            EXPECT_EQ(w.walks[k], (signed_draw(draws) * c.step + 0.0f) * c.keep) << "walk " << k;
             EXPECT_LE(std::fabs(w.walks[k]), c.step);
         }
         EXPECT_EQ(rng, draws);
@@ -312,15 +326,24 @@ TEST(Wander, RateZeroGlidesWithoutJumping) {
     }
 }
 
-TEST(Wander, AbsurdRatesAreBoundedPerCall) {
-    // One call makes at most 64 jumps (five draws each) and drops the rest of the backlog.
-    Chaos chaos = Chaos::create(wander, 1);
-    std::uint32_t rng = 1;
-    chaos.step(rng, dt, 3.0e38f, 0.5f, 0.5f, 1.0f, 0.0f);
-    std::uint32_t expected = 1;
-    for (int i = 0; i < 64 * 5; ++i) next_u32(expected);
-    EXPECT_EQ(rng, expected);
-    EXPECT_EQ(std::get<Chaos::Wander>(chaos.state()).clock, 0.0f);
+TEST(Wander, JumpsPerCallAreBoundedAtSixtyFour) {
+    // Up to 64 due jumps (five draws each) all happen and the clock keeps its fraction; past that
+    // one call makes 64 and drops the backlog.
+    struct Case {
+        float rate;
+        float clock_left;
+    };
+    const std::vector<Case> cases = {{64500.0f, 0.5f}, {65500.0f, 0.0f}, {3.0e38f, 0.0f}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rate);
+        Chaos chaos = Chaos::create(wander, 1);
+        std::uint32_t rng = 1;
+        chaos.step(rng, dt, c.rate, 0.5f, 0.5f, 1.0f, 0.0f);
+        std::uint32_t expected = 1;
+        for (int i = 0; i < 64 * 5; ++i) next_u32(expected);
+        EXPECT_EQ(rng, expected);
+        EXPECT_NEAR(std::get<Chaos::Wander>(chaos.state()).clock, c.clock_left, 1e-3f);
+    }
 }
 
 }  // namespace

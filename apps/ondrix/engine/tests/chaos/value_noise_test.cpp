@@ -46,6 +46,16 @@ TEST(ValueNoise, SamplesBetweenLatticePoints) {
     }
 }
 
+TEST(ValueNoise, FadesBetweenTwoCornersAlongOneAxis) {
+    // With y and z on the lattice only the x blend is left: from the corner (0, 0, 0) at -1 to
+    // (1, 0, 0) at 0.200061083, by ((6t - 15) t + 10) t^3 in that order of rounding.
+    for (const float t : {0.1f, 0.3f, 0.7f, 0.9f, 0.999f}) {
+        SCOPED_TRACE(t);
+        const float fade = ((t * 6.0f - 15.0f) * t + 10.0f) * (t * t * t);
+        EXPECT_EQ(value_noise(t, 0.0f, 0.0f), (0.200061083f - -1.0f) * fade + -1.0f);
+    }
+}
+
 TEST(ValueNoise, StaysInRangeAndDefinedAtTheEdgesOfTheLattice) {
     // The lattice indices saturate (NaN gives 0) and the next index wraps, so huge or odd
     // coordinates still give a value in [-1, 1] rather than undefined behaviour.
