@@ -18,7 +18,7 @@ void chaos_step(benchmark::State& state) {
     const auto kind = static_cast<std::uint8_t>(state.range(0));
     const auto rate = static_cast<float>(state.range(1));
     state.SetLabel(kind_names[kind]);
-    Chaos chaos = Chaos::create(kind, 1);
+    Chaos chaos(kind, 1);
     std::uint32_t rng = 1;
     float phase = 0.0f;
     for (auto _ : state) {

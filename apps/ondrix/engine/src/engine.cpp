@@ -108,7 +108,7 @@ void Engine::set_patch(settings::Patch patch) {
         auto& chaos = states_[i].chaos;
         if (chaos && wanted && chaos->kind() == *wanted) continue;
         if (wanted) {
-            chaos = chaos::Chaos::create(*wanted, static_cast<std::uint32_t>(i + 1));
+            chaos = chaos::Chaos(*wanted, static_cast<std::uint32_t>(i + 1));
         } else {
             chaos.reset();
         }

@@ -158,7 +158,7 @@ TEST(EnginePatch, KeepsAGeneratorWhileItsKindStaysAndReplacesItOtherwise) {
     out.reserve(512);
     engine.step(200, free_running(), out);
     const chaos::Chaos running_lorenz = *engine.states()[2].chaos;
-    ASSERT_NE(running_lorenz, chaos::Chaos::create(7, 3));
+    ASSERT_NE(running_lorenz, chaos::Chaos(7, 3));
 
     struct Case {
         const char* name;
@@ -184,10 +184,10 @@ TEST(EnginePatch, KeepsAGeneratorWhileItsKindStaysAndReplacesItOtherwise) {
         if (c.lorenz_kept) {
             EXPECT_EQ(*e.states()[2].chaos, running_lorenz);
         } else {
-            EXPECT_EQ(*e.states()[2].chaos, chaos::Chaos::create(6, 3));
+            EXPECT_EQ(*e.states()[2].chaos, chaos::Chaos(6, 3));
         }
         if (c.kind3) {
-            EXPECT_EQ(*e.states()[3].chaos, chaos::Chaos::create(*c.kind3, 4));
+            EXPECT_EQ(*e.states()[3].chaos, chaos::Chaos(*c.kind3, 4));
         } else {
             EXPECT_EQ(*e.states()[3].chaos, field_before);
         }
@@ -258,8 +258,8 @@ TEST(EnginePatch, ResetRestartsPhasesAndRaisesTheResetSignal) {
     EXPECT_EQ(st.held[3].from, held[3].from);
     EXPECT_EQ(st.last_out, last_out);
     EXPECT_EQ(engine.rng(), rng);
-    EXPECT_EQ(*engine.states()[2].chaos, chaos::Chaos::create(7, 3));
-    EXPECT_EQ(*engine.states()[3].chaos, chaos::Chaos::create(0, 4));
+    EXPECT_EQ(*engine.states()[2].chaos, chaos::Chaos(7, 3));
+    EXPECT_EQ(*engine.states()[3].chaos, chaos::Chaos(0, 4));
 }
 
 TEST(EnginePatch, ApplyingTheSamePatchAgainIsSeamless) {

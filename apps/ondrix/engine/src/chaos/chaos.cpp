@@ -15,41 +15,44 @@ constexpr std::uint8_t kind_pendulum = 6;
 constexpr std::uint8_t kind_lorenz = 7;
 constexpr std::uint8_t kind_wander = 8;
 
-}  // namespace
-
-Chaos Chaos::create(std::uint8_t kind, std::uint32_t seed) {
+// The starting state of a generator of the kind for the seed.
+Chaos::Variant starting_state(std::uint8_t kind, std::uint32_t seed) {
     switch (kind) {
         case kind_rain:
         case kind_wave: {
-            Pond pond;
+            Chaos::Pond pond;
             pond.wave = kind == kind_wave;
             const std::size_t cells = cells::CELLS().size();
             pond.current.assign(cells, 0.0f);
             pond.previous.assign(cells, 0.0f);
             pond.next.assign(cells, 0.0f);
-            return Chaos(std::move(pond));
+            return pond;
         }
         case kind_cells: {
-            Cells c;
+            Chaos::Cells c;
             c.rng = Rng(seed * 7919u ^ 0x2545f491u);
-            return Chaos(c);
+            return c;
         }
         case kind_pendulum:
-            return Chaos(Pendulum{2.6, 2.7, 0.0, 0.0, 1.0});
+            return Chaos::Pendulum{2.6, 2.7, 0.0, 0.0, 1.0};
         case kind_lorenz:
-            return Chaos(Lorenz{static_cast<double>(seed) * 0.01 + 1.0, 1.0, 1.0, 0.0});
+            return Chaos::Lorenz{static_cast<double>(seed) * 0.01 + 1.0, 1.0, 1.0, 0.0};
         case kind_wander:
-            return Chaos(Wander{});
+            return Chaos::Wander{};
         default: {
             // 0 drift, 1 flow, 2 spin; kinds past 8 are never asked for and read as drift.
-            Noise noise;
+            Chaos::Noise noise;
             noise.motion = kind <= 2 ? kind : 0;
             noise.centre_x = static_cast<float>(seed % 7) * 1.7f + 0.3f;
             noise.centre_y = static_cast<float>(seed % 5) * 2.3f + 0.6f;
-            return Chaos(noise);
+            return noise;
         }
     }
 }
+
+}  // namespace
+
+Chaos::Chaos(std::uint8_t kind, std::uint32_t seed) : state_(starting_state(kind, seed)) {}
 
 void Chaos::restart(std::uint32_t seed) {
     if (auto* pond = std::get_if<Pond>(&state_)) {
@@ -60,7 +63,7 @@ void Chaos::restart(std::uint32_t seed) {
         pond->drops = 0.0f;
         return;
     }
-    *this = create(kind(), seed);
+    state_ = starting_state(kind(), seed);
 }
 
 std::array<float, 4> Chaos::step(std::uint32_t& rng, float dt, float rate, float a, float b,

@@ -95,7 +95,7 @@ class Chaos {
     using Variant = std::variant<Noise, Pond, Cells, Pendulum, Lorenz, Wander>;
 
     // A fresh generator of the kind (0-8) for the given seed (the engine passes source index + 1).
-    static Chaos create(std::uint8_t kind, std::uint32_t seed);
+    Chaos(std::uint8_t kind, std::uint32_t seed);
 
     // Takes a generator state as it stands; for tests and tools that need a particular state.
     template <typename State>
@@ -103,7 +103,7 @@ class Chaos {
     explicit Chaos(State&& state) : state_(std::forward<State>(state)) {}
 
     // Returns to the starting state. A pond is flattened in place and keeps its tap cells; every
-    // other variant becomes what `create` makes of its kind and this seed.
+    // other variant becomes what the (kind, seed) constructor makes of its kind and this seed.
     void restart(std::uint32_t seed);
 
     // Advances by one control tick and returns the four tap values, normally in [-1, 1].

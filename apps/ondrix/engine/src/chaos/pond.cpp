@@ -101,7 +101,7 @@ Taps step_pond(Chaos::Pond& p, std::uint32_t& rng, const Inputs& in) {
     const std::span<const cells::HexCell> plate = cells::CELLS();
     if (p.current.size() != plate.size() || p.previous.size() != plate.size() ||
         p.next.size() != plate.size()) {
-        return {};  // not a pond made by Chaos::create; nothing safe to read
+        return {};  // not a pond made by the (kind, seed) constructor; nothing safe to read
     }
 
     // Events.

@@ -17,7 +17,7 @@ constexpr float dt = 0.001f;
 // A copy of the variant state of a freshly made generator.
 template <typename Variant>
 Variant fresh(std::uint8_t kind, std::uint32_t seed) {
-    return std::get<Variant>(Chaos::create(kind, seed).state());
+    return std::get<Variant>(Chaos(kind, seed).state());
 }
 
 // Steps a generator for a while under varying controls, drawing from a shared state.
@@ -31,7 +31,7 @@ void run(Chaos& chaos, std::uint32_t& rng, int ticks, float rate) {
 TEST(Chaos, CreateGivesTheVariantAndKeepsTheKind) {
     for (std::uint8_t kind = 0; kind <= 8; ++kind) {
         SCOPED_TRACE(static_cast<int>(kind));
-        const Chaos chaos = Chaos::create(kind, 3);
+        const Chaos chaos = Chaos(kind, 3);
         EXPECT_EQ(chaos.kind(), kind);
         const std::size_t tags[] = {0, 0, 0, 1, 1, 2, 3, 4, 5};
         EXPECT_EQ(chaos.state().index(), tags[kind]);
@@ -91,22 +91,22 @@ TEST(Chaos, FixedStarts) {
 TEST(Chaos, RestartReturnsEveryVariantToItsStart) {
     for (std::uint8_t kind = 0; kind <= 8; ++kind) {
         SCOPED_TRACE(static_cast<int>(kind));
-        Chaos chaos = Chaos::create(kind, 4);
+        Chaos chaos = Chaos(kind, 4);
         std::uint32_t rng = 99;
         run(chaos, rng, 700, 40.0f);
         chaos.restart(4);
         if (kind == 3 || kind == 4) continue;  // ponds below
-        EXPECT_EQ(chaos, Chaos::create(kind, 4));
+        EXPECT_EQ(chaos, Chaos(kind, 4));
         // The seed given to restart is the one used.
         chaos.restart(5);
-        EXPECT_EQ(chaos, Chaos::create(kind, 5));
+        EXPECT_EQ(chaos, Chaos(kind, 5));
     }
 }
 
 TEST(Chaos, RestartFlattensAPondAndKeepsItsTapCells) {
     for (const std::uint8_t kind : {std::uint8_t{3}, std::uint8_t{4}}) {
         SCOPED_TRACE(static_cast<int>(kind));
-        Chaos chaos = Chaos::create(kind, 2);
+        Chaos chaos = Chaos(kind, 2);
         std::uint32_t rng = 7;
         for (int t = 0; t < 900; ++t) chaos.step(rng, dt, 90.0f, 0.8f, 0.9f, 1.0f, 0.0f);
         const Chaos::Pond before = std::get<Chaos::Pond>(chaos.state());
@@ -132,8 +132,8 @@ TEST(Chaos, NegativeAndNonFiniteRatesStandLikeRateZero) {
     for (std::uint8_t kind = 0; kind <= 8; ++kind) {
         for (const float rate : rates) {
             SCOPED_TRACE(testing::Message() << "kind " << int(kind) << " rate " << rate);
-            Chaos still = Chaos::create(kind, 1);
-            Chaos other = Chaos::create(kind, 1);
+            Chaos still = Chaos(kind, 1);
+            Chaos other = Chaos(kind, 1);
             std::uint32_t rng_still = 5;
             std::uint32_t rng_other = 5;
             for (int t = 0; t < 50; ++t) {
@@ -152,7 +152,7 @@ TEST(Chaos, TapsStayFiniteAndWithinRange) {
     for (std::uint8_t kind = 0; kind <= 8; ++kind) {
         for (const float rate : rates) {
             SCOPED_TRACE(testing::Message() << "kind " << int(kind) << " rate " << rate);
-            Chaos chaos = Chaos::create(kind, 11);
+            Chaos chaos = Chaos(kind, 11);
             std::uint32_t rng = 3;
             for (int t = 0; t < 4000; ++t) {
                 // Controls sweep their whole range and beyond over the run.
@@ -172,7 +172,7 @@ TEST(Chaos, TapsStayFiniteAndWithinRange) {
 TEST(Chaos, StepAndRestartNeverAllocate) {
     // Every kind, at a typical and at a high rate, across restarts and changes of a and spread.
     std::vector<Chaos> generators;
-    for (std::uint8_t kind = 0; kind <= 8; ++kind) generators.push_back(Chaos::create(kind, 1));
+    for (std::uint8_t kind = 0; kind <= 8; ++kind) generators.push_back(Chaos(kind, 1));
     std::uint32_t rng = 1;
     ondrix_testing::AllocationCounter counter;
     for (Chaos& chaos : generators) {

@@ -29,10 +29,10 @@ std::array<float, 4> step(Chaos& chaos, float rate, float a, float b, float spre
 TEST(NoiseField, RateZeroHoldsStillButSpinFollowsThePhase) {
     for (std::uint8_t motion = 0; motion <= 2; ++motion) {
         SCOPED_TRACE(static_cast<int>(motion));
-        Chaos chaos = Chaos::create(motion, 3);
+        Chaos chaos = Chaos(motion, 3);
         const auto first = step(chaos, 0.0f, 0.4f, 0.7f, 0.8f, 0.1f);
         for (int t = 0; t < 20; ++t) EXPECT_EQ(step(chaos, 0.0f, 0.4f, 0.7f, 0.8f, 0.1f), first);
-        EXPECT_EQ(chaos, Chaos::create(motion, 3));
+        EXPECT_EQ(chaos, Chaos(motion, 3));
         const auto moved = step(chaos, 0.0f, 0.4f, 0.7f, 0.8f, 0.35f);
         if (motion == 2) {
             EXPECT_NE(moved, first);
@@ -72,7 +72,7 @@ TEST(NoiseField, OneTickReadsTheFieldWhereEachMotionSays) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "motion " << int(c.motion) << " rate " << c.rate << " a "
                                         << c.a << " b " << c.b << " spread " << c.spread);
-        Chaos chaos = Chaos::create(c.motion, 1);
+        Chaos chaos = Chaos(c.motion, 1);
         const auto taps = step(chaos, c.rate, c.a, c.b, c.spread, c.phase);
         const float radius = 1.6f * c.spread * c.spread + 0.01f;
         const float scale = c.a * 1.5f + 0.5f;
@@ -111,7 +111,7 @@ TEST(NoiseField, OneTickReadsTheFieldWhereEachMotionSays) {
 }
 
 TEST(NoiseField, DriftTimeWrapsAtOneHundredThousand) {
-    Chaos::Noise near_end = std::get<Chaos::Noise>(Chaos::create(0, 1).state());
+    Chaos::Noise near_end = std::get<Chaos::Noise>(Chaos(0, 1).state());
     near_end.time = 99999.9999;
     Chaos chaos(near_end);
     step(chaos, 1.0f, 0.0f, 0.5f, 1.0f);  // time advances by 0.0003
@@ -133,7 +133,7 @@ TEST(NoiseField, FlowSlidesAgainstItsDirectionAndResetsFarOffsets) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Chaos::Noise flow = std::get<Chaos::Noise>(Chaos::create(1, 1).state());
+        Chaos::Noise flow = std::get<Chaos::Noise>(Chaos(1, 1).state());
         flow.offset_x = c.start_x;
         flow.offset_y = 0.5f;
         Chaos chaos(flow);
@@ -148,7 +148,7 @@ TEST(NoiseField, FlowSlidesAgainstItsDirectionAndResetsFarOffsets) {
 TEST(NoiseField, SpinTapsSitAlongTheRing) {
     // At spread 0 all four taps read one point; at spread 1 they are a quarter turn apart, so tap
     // k at phase p reads what tap 0 reads at phase p + k / 4.
-    Chaos chaos = Chaos::create(2, 5);
+    Chaos chaos = Chaos(2, 5);
     const auto together = step(chaos, 0.0f, 0.3f, 0.6f, 0.0f, 0.1f);
     EXPECT_EQ(together, (std::array<float, 4>{together[0], together[0], together[0], together[0]}));
     const auto apart = step(chaos, 0.0f, 0.3f, 0.6f, 1.0f, 0.1f);
@@ -166,14 +166,14 @@ TEST(Cells, ParticleCountFollowsSize) {
     const std::vector<Case> cases = {{0.0f, 16}, {0.5f, 10}, {0.52f, 9}, {1.0f, 3}, {1.5f, 3}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.a);
-        Chaos chaos = Chaos::create(5, 1);
+        Chaos chaos = Chaos(5, 1);
         step(chaos, 1.0f, c.a, 0.5f, 1.0f);
         EXPECT_EQ(std::get<Chaos::Cells>(chaos.state()).count, c.count);
     }
 }
 
 TEST(Cells, OnlyAChangedCountReseedsAllSlots) {
-    Chaos chaos = Chaos::create(5, 1);
+    Chaos chaos = Chaos(5, 1);
     step(chaos, 1.0f, 0.5f, 0.5f, 1.0f);
     const auto seeded = std::get<Chaos::Cells>(chaos.state());
     // Slots are seeded in order from three draws each; the six slots past the ten in use have
@@ -225,7 +225,7 @@ TEST(Cells, ParticlesSteerDriftAndComeBackAcrossTheRim) {
     const float two_pi = 6.28318548f;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Chaos::Cells start = std::get<Chaos::Cells>(Chaos::create(5, 1).state());
+        Chaos::Cells start = std::get<Chaos::Cells>(Chaos(5, 1).state());
         start.count = 3;
         start.time = c.time;
         start.x = {4.1999f, 1.0f, -2.0f};
@@ -283,7 +283,7 @@ TEST(Cells, TapsFallWithDistanceToTheNearestParticle) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Chaos::Cells cells = std::get<Chaos::Cells>(Chaos::create(5, 1).state());
+        Chaos::Cells cells = std::get<Chaos::Cells>(Chaos(5, 1).state());
         cells.count = 16;
         cells.x.fill(c.x);
         cells.y.fill(c.y);
@@ -294,7 +294,7 @@ TEST(Cells, TapsFallWithDistanceToTheNearestParticle) {
 }
 
 TEST(Cells, SpreadZeroGivesFourEqualTaps) {
-    Chaos chaos = Chaos::create(5, 2);
+    Chaos chaos = Chaos(5, 2);
     for (int t = 0; t < 500; ++t) {
         const auto taps = step(chaos, 3.0f, 0.3f, 0.4f, 0.0f);
         ASSERT_EQ(taps, (std::array<float, 4>{taps[0], taps[0], taps[0], taps[0]}));
@@ -302,7 +302,7 @@ TEST(Cells, SpreadZeroGivesFourEqualTaps) {
 }
 
 TEST(Cells, ParticlesStayOnThePlate) {
-    Chaos chaos = Chaos::create(5, 3);
+    Chaos chaos = Chaos(5, 3);
     for (int t = 0; t < 5000; ++t) step(chaos, 50.0f, 0.0f, 0.2f, 1.0f);
     const auto& cells = std::get<Chaos::Cells>(chaos.state());
     for (std::size_t i = 0; i < cells.count; ++i) {

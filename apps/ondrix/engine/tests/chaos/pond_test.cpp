@@ -25,7 +25,7 @@ const Chaos::Pond& pond_of(const Chaos& chaos) {
 // A pond of the kind whose centre cell is raised and at rest, or that is about to fire its next
 // event.
 Chaos pond(std::uint8_t kind, float bump_at_centre = 0.0f, float drops = 0.0f) {
-    Chaos::Pond p = std::get<Chaos::Pond>(Chaos::create(kind, 1).state());
+    Chaos::Pond p = std::get<Chaos::Pond>(Chaos(kind, 1).state());
     p.current[135] = bump_at_centre;
     p.previous[135] = bump_at_centre;
     p.drops = drops;
@@ -65,7 +65,7 @@ TEST(Pond, TapCellsFollowSpread) {
 TEST(Pond, FlatPondReadsZeroAndRateZeroChangesNothing) {
     for (const std::uint8_t kind : {rain, wave}) {
         SCOPED_TRACE(static_cast<int>(kind));
-        Chaos flat = Chaos::create(kind, 1);
+        Chaos flat = Chaos(kind, 1);
         std::uint32_t rng = 1;
         EXPECT_EQ(flat.step(rng, dt, 0.0f, 0.5f, 0.5f, 1.0f, 0.0f), (std::array<float, 4>{}));
 
@@ -166,7 +166,7 @@ TEST(Pond, PropagationRunsAtMostSixStepsPerCall) {
 
 // A pond whose centre cell stands at `now` and stood at `before` one step earlier.
 Chaos moving_pond(std::uint8_t kind, float now, float before) {
-    Chaos::Pond p = std::get<Chaos::Pond>(Chaos::create(kind, 1).state());
+    Chaos::Pond p = std::get<Chaos::Pond>(Chaos(kind, 1).state());
     p.current[135] = now;
     p.previous[135] = before;
     return Chaos(std::move(p));
@@ -254,7 +254,7 @@ TEST(Pond, EventsPerCallAreBoundedAtSixteen) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Chaos chaos = Chaos::create(c.kind, 1);
+        Chaos chaos = Chaos(c.kind, 1);
         std::uint32_t rng = 1;
         chaos.step(rng, dt, c.rate, 0.5f, 1.0f, 1.0f, 0.0f);
         std::uint32_t expected = 1;

@@ -69,7 +69,7 @@ Chaos::Pendulum pendulum_call(Chaos::Pendulum p, float rate, float a, float b, i
 }
 
 TEST(Pendulum, StartsAtRestNearTheTop) {
-    Chaos chaos = Chaos::create(pendulum, 1);
+    Chaos chaos = Chaos(pendulum, 1);
     const auto taps = step(chaos, 0.0f, 0.6f, 0.5f);
     EXPECT_EQ(taps[0], static_cast<float>((std::sin(2.6) + std::sin(2.7)) * 0.5));
     EXPECT_EQ(taps[1], static_cast<float>(-(std::cos(2.6) + std::cos(2.7)) * 0.5));
@@ -160,7 +160,7 @@ TEST(Pendulum, BrokenStateStartsOverWithSilentTaps) {
         SCOPED_TRACE(c.name);
         Chaos chaos(c.state);
         EXPECT_EQ(step(chaos, c.rate, 0.5f, 0.5f), (std::array<float, 4>{}));
-        EXPECT_EQ(chaos, Chaos::create(pendulum, 1));
+        EXPECT_EQ(chaos, Chaos(pendulum, 1));
     }
 }
 
@@ -209,7 +209,7 @@ TEST(Lorenz, SubStepsCoverTheTimeUpToThirtyTwo) {
 }
 
 TEST(Lorenz, RateZeroStillRelaxesTheSpeed) {
-    Chaos chaos = Chaos::create(lorenz, 1);
+    Chaos chaos = Chaos(lorenz, 1);
     step(chaos, 0.0f, 0.5f, 0.5f);
     const auto& l = std::get<Chaos::Lorenz>(chaos.state());
     EXPECT_EQ(l.x, 1.01);
@@ -264,7 +264,7 @@ TEST(Wander, JumpsDrawCommonThenEachWalk) {
         {0.0f, 0.0f, 0.05f, 1.0f}, {1.0f, 0.0f, 0.5f, 1.0f}, {1.0f, 1.0f, 0.5f, 0.7f}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "a " << c.a << " b " << c.b);
-        Chaos chaos = Chaos::create(wander, 1);
+        Chaos chaos = Chaos(wander, 1);
         std::uint32_t rng = 12345;
         chaos.step(rng, dt, 1000.0f, c.a, c.b, 1.0f, 0.0f);  // one whole jump per tick
         std::uint32_t draws = 12345;
@@ -336,7 +336,7 @@ TEST(Wander, JumpsPerCallAreBoundedAtSixtyFour) {
     const std::vector<Case> cases = {{64500.0f, 0.5f}, {65500.0f, 0.0f}, {3.0e38f, 0.0f}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.rate);
-        Chaos chaos = Chaos::create(wander, 1);
+        Chaos chaos = Chaos(wander, 1);
         std::uint32_t rng = 1;
         chaos.step(rng, dt, c.rate, 0.5f, 0.5f, 1.0f, 0.0f);
         std::uint32_t expected = 1;
