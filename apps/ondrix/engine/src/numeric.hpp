@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cmath>
+#include <concepts>
 #include <cstdint>
+#include <limits>
+#include <type_traits>
 
 // Small numeric helpers shared by the source generators and the output stage. Every clamp and
 // max lets a NaN fall to the lower bound, so one bad number in a patch or from the host cannot
@@ -25,26 +28,19 @@ inline float clamp(float x, float lo, float hi) {
 }
 
 // The remainder of x by 1 with the sign of x (as fmod gives it), plus 1 when it is negative.
-inline float frac(float x) {
-    float r;
-    if (std::fabs(x) < 8388608.0f) {  // 2^23: below it x may have a fraction
-        r = x - static_cast<float>(static_cast<std::int32_t>(x));  // exact
-        if (r == 0.0f) r = std::copysign(0.0f, x);
+template <std::floating_point T>
+inline T frac(T x) {
+    // Below 2^(mantissa bits) x may have a fraction, and its integer part fits Int exactly.
+    using Int = std::conditional_t<std::is_same_v<T, float>, std::int32_t, std::int64_t>;
+    constexpr T limit = static_cast<T>(Int{1} << (std::numeric_limits<T>::digits - 1));
+    T r;
+    if (std::fabs(x) < limit) {
+        r = x - static_cast<T>(static_cast<Int>(x));  // exact
+        if (r == T{0}) r = std::copysign(T{0}, x);
     } else {
-        r = std::fmod(x, 1.0f);
+        r = std::fmod(x, T{1});
     }
-    return r < 0.0f ? r + 1.0f : r;
-}
-
-inline double frac(double x) {
-    double r;
-    if (std::fabs(x) < 4503599627370496.0) {                        // 2^52
-        r = x - static_cast<double>(static_cast<std::int64_t>(x));  // exact
-        if (r == 0.0) r = std::copysign(0.0, x);
-    } else {
-        r = std::fmod(x, 1.0);
-    }
-    return r < 0.0 ? r + 1.0 : r;
+    return r < T{0} ? r + T{1} : r;
 }
 
 // The remainder of x by 4 with the sign of x, as fmod gives it.
