@@ -258,13 +258,13 @@ TEST(Library, LoadingAModuleReleasesTheEntryHeldBefore) {
         Library library;
         ASSERT_TRUE(library.load(modules.a));
         EXPECT_TRUE(library.hasEntryPoint());
-        EXPECT_EQ(idsOf(library), std::vector<std::string>{"test.counting"});
+        EXPECT_EQ(idsOf(library), std::vector<std::string>{"test.module"});
         EXPECT_EQ(TwoModules::counts(modules.heldA), (Counts{1, 0}));
 
         ASSERT_TRUE(library.load(modules.b));
         EXPECT_EQ(TwoModules::counts(modules.heldA), (Counts{1, 1}));
         EXPECT_EQ(TwoModules::counts(modules.heldB), (Counts{1, 0}));
-        EXPECT_EQ(idsOf(library), std::vector<std::string>{"test.counting"});
+        EXPECT_EQ(idsOf(library), std::vector<std::string>{"test.module"});
     }
     EXPECT_EQ(TwoModules::counts(modules.heldA), (Counts{1, 1}));
     EXPECT_EQ(TwoModules::counts(modules.heldB), (Counts{1, 1}));

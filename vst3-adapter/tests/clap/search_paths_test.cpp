@@ -156,7 +156,7 @@ TEST(BundlePath, AModuleInABundlesContentsFindsItsOwnEntry) {
     EXPECT_EQ(inside, (std::map<std::string, std::string>{
                           {"bundle", bundle.string()},
                           {"entry", "yes"},
-                          {"plugin", "test.bundled"},
+                          {"plugin", "test.module"},
                           {"init path", bundle.string()},
                           {"inits", "1 deinits 1"},
                           {"first search folder", (bundle / "Contents" / "PlugIns").string()},

@@ -2,51 +2,12 @@
 // test places copies of it inside and outside a bundle's "Contents" and asks each what a
 // library made there finds.
 #include <string>
-#include <string_view>
 
 #include "clap/library.hpp"
 #include "clap/search_paths.hpp"
-
-namespace {
-
-int inits = 0;
-int deinits = 0;
-std::string initPath;
-
-const clap_plugin_descriptor_t descriptor{CLAP_VERSION, "test.bundled", "Bundled", nullptr,
-                                          nullptr,      nullptr,        nullptr,   nullptr,
-                                          nullptr,      nullptr};
-
-uint32_t count(const clap_plugin_factory_t*) {
-    return 1;
-}
-const clap_plugin_descriptor_t* describe(const clap_plugin_factory_t*, uint32_t index) {
-    return index == 0 ? &descriptor : nullptr;
-}
-const clap_plugin_t* create(const clap_plugin_factory_t*, const clap_host_t*, const char*) {
-    return nullptr;
-}
-const clap_plugin_factory_t factory{&count, &describe, &create};
-
-bool init(const char* path) {
-    ++inits;
-    initPath = path;
-    return true;
-}
-void deinit() {
-    ++deinits;
-}
-const void* getFactory(const char* id) {
-    return std::string_view(id) == CLAP_PLUGIN_FACTORY_ID ? &factory : nullptr;
-}
-
-}  // namespace
-
-extern "C" CLAP_EXPORT const clap_plugin_entry_t clap_entry{CLAP_VERSION, &init, &deinit,
-                                                            &getFactory};
+#include "module_entry.hpp"
 
 extern "C" {
-
 // One line per fact: the bundle path, whether a library made here finds an entry, its plug-in
 // ids, the path its entry was initialised with, the init and deinit counts once it is gone,
 // and the first system search folder.
