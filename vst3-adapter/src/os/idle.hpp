@@ -7,6 +7,7 @@
 // Threads: attach, detach and tick all on the main thread; nothing is locked.
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace os {
