@@ -9,24 +9,16 @@
 namespace ondrix_tools {
 namespace {
 
-// Hands out the bytes of a text at most `chunk` at a time, then the end of the connection.
-struct Source {
-    std::string bytes;
-    std::size_t chunk = SIZE_MAX;
-    std::size_t offset = 0;
-
-    static long read(void* context, char* buffer, std::size_t size) {
-        auto& self = *static_cast<Source*>(context);
-        const std::size_t n = std::min({size, self.chunk, self.bytes.size() - self.offset});
-        self.bytes.copy(buffer, n, self.offset);
-        self.offset += n;
-        return static_cast<long>(n);
+// Parses `bytes` as they would arrive, at most `chunk` at a time: every part before the last is
+// not yet a request; then the whole, with the end of the connection after it.
+Parsed read(const std::string& bytes, std::size_t chunk = SIZE_MAX) {
+    for (std::size_t size = std::min(chunk, bytes.size()); size < bytes.size(); size += chunk) {
+        const Parsed part = parse_request(std::string_view(bytes).substr(0, size), false);
+        if (!std::holds_alternative<std::monostate>(part)) return part;
     }
-};
-
-std::variant<HttpRequest, ReadFailure> read(std::string bytes, std::size_t chunk = SIZE_MAX) {
-    Source source{std::move(bytes), chunk};
-    return read_request(&Source::read, &source);
+    const Parsed open = parse_request(bytes, false);
+    if (!std::holds_alternative<std::monostate>(open)) return open;
+    return parse_request(bytes, true);
 }
 
 TEST(Http, ReadsTheRequestLineAndTheBodyInAnyChunking) {
@@ -55,6 +47,8 @@ TEST(Http, MalformedRequestsAreRefused) {
     } cases[] = {
         {"nothing sent", "", ReadFailure::Closed},
         {"no empty line", "GET / HTTP/1.1\r\n", ReadFailure::Malformed},
+        {"head over 64 KiB", "GET / HTTP/1.1\r\nX: " + std::string(70000, 'x'),
+         ReadFailure::Malformed},
         {"no version", "GET /\r\n\r\n", ReadFailure::Malformed},
         {"unknown version", "GET / HTTP/2\r\n\r\n", ReadFailure::Malformed},
         {"extra word", "GET / x HTTP/1.1\r\n\r\n", ReadFailure::Malformed},
