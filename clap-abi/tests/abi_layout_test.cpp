@@ -96,6 +96,119 @@ TEST(ClapAbi, LogAndAudioUnitFactoryHaveTheirPublishedLayout) {
               std::string("clap.plugin-factory-info-as-auv2.draft0", 40));
 }
 
+// The extensions and factories that the official headers of that version lack, against their
+// published layouts on a 64-bit platform: each table's slots in order, each record's fields.
+TEST(ClapAbi, LaterExtensionsAndFactoriesHaveTheirPublishedLayout) {
+    struct Case {
+        const char* what;
+        std::size_t actual;
+        std::size_t expected;
+    };
+#define CLAP_OFFSET(T, F) #T "." #F, offsetof(T, F)
+#define CLAP_SIZE(T) "sizeof " #T, sizeof(T)
+    const std::vector<Case> cases = {
+        {CLAP_SIZE(clap_plugin_render_t), 16},
+        {CLAP_OFFSET(clap_plugin_render_t, set), 8},
+        {"CLAP_RENDER_OFFLINE", CLAP_RENDER_OFFLINE, 1},
+        {"sizeof clap_plugin_render_mode", sizeof(clap_plugin_render_mode), 4},
+        {CLAP_SIZE(clap_plugin_tail_t), 8},
+        {CLAP_SIZE(clap_host_tail_t), 8},
+        {CLAP_SIZE(clap_plugin_track_info_t), 8},
+        {CLAP_SIZE(clap_host_track_info_t), 8},
+        {CLAP_SIZE(clap_track_info_t), 280},
+        {CLAP_OFFSET(clap_track_info_t, name), 8},
+        {CLAP_OFFSET(clap_track_info_t, color), 264},
+        {CLAP_OFFSET(clap_track_info_t, audio_channel_count), 268},
+        {CLAP_OFFSET(clap_track_info_t, audio_port_type), 272},
+        {CLAP_OFFSET(clap_color_t, blue), 3},
+        {"CLAP_TRACK_INFO_HAS_TRACK_COLOR", CLAP_TRACK_INFO_HAS_TRACK_COLOR, 2},
+        {"CLAP_TRACK_INFO_IS_FOR_MASTER", CLAP_TRACK_INFO_IS_FOR_MASTER, 32},
+        {CLAP_SIZE(clap_audio_port_configuration_request_t), 32},
+        {CLAP_OFFSET(clap_audio_port_configuration_request_t, port_index), 4},
+        {CLAP_OFFSET(clap_audio_port_configuration_request_t, channel_count), 8},
+        {CLAP_OFFSET(clap_audio_port_configuration_request_t, port_type), 16},
+        {CLAP_OFFSET(clap_audio_port_configuration_request_t, port_details), 24},
+        {CLAP_OFFSET(clap_plugin_configurable_audio_ports_t, apply_configuration), 8},
+        {CLAP_OFFSET(clap_plugin_audio_ports_activation_t, set_active), 8},
+        {CLAP_SIZE(clap_context_menu_target_t), 8},
+        {CLAP_OFFSET(clap_context_menu_target_t, id), 4},
+        {CLAP_SIZE(clap_context_menu_entry_t), 16},
+        {CLAP_OFFSET(clap_context_menu_check_entry_t, is_checked), 9},
+        {CLAP_OFFSET(clap_context_menu_check_entry_t, action_id), 12},
+        {CLAP_SIZE(clap_context_menu_submenu_t), 16},
+        {CLAP_OFFSET(clap_context_menu_builder_t, add_item), 8},
+        {CLAP_OFFSET(clap_context_menu_builder_t, supports), 16},
+        {CLAP_OFFSET(clap_plugin_context_menu_t, perform), 8},
+        {CLAP_OFFSET(clap_host_context_menu_t, perform), 8},
+        {CLAP_OFFSET(clap_host_context_menu_t, can_popup), 16},
+        {CLAP_OFFSET(clap_host_context_menu_t, popup), 24},
+        {"CLAP_CONTEXT_MENU_ITEM_END_SUBMENU", CLAP_CONTEXT_MENU_ITEM_END_SUBMENU, 4},
+        {"CLAP_CONTEXT_MENU_TARGET_KIND_PARAM", CLAP_CONTEXT_MENU_TARGET_KIND_PARAM, 1},
+        {CLAP_SIZE(clap_plugin_gain_adjustment_metering_t), 8},
+        {CLAP_OFFSET(clap_ara_plugin_extension_t, bind_to_document_controller), 8},
+        {CLAP_OFFSET(clap_ara_factory_t, get_ara_factory), 8},
+        {CLAP_OFFSET(clap_ara_factory_t, get_plugin_id), 16},
+        {CLAP_OFFSET(clap_plugin_as_vst3_t, supported_note_expressions), 8},
+        {CLAP_SIZE(clap_plugin_info_as_vst3_t), 24},
+        {CLAP_OFFSET(clap_plugin_info_as_vst3_t, component_id), 8},
+        {CLAP_OFFSET(clap_plugin_info_as_vst3_t, features), 16},
+        {CLAP_OFFSET(clap_plugin_factory_as_vst3_t, vendor_url), 8},
+        {CLAP_OFFSET(clap_plugin_factory_as_vst3_t, email_contact), 16},
+        {CLAP_OFFSET(clap_plugin_factory_as_vst3_t, get_vst3_info), 24},
+        {CLAP_OFFSET(clap_plugin_factory_as_vst3_t, get_compatibility_json), 32},
+        {CLAP_SIZE(clap_plugin_factory_as_aax_t), 8},
+        {"CLAP_PARAM_IS_ENUM", CLAP_PARAM_IS_ENUM, 0x10000},
+    };
+#undef CLAP_OFFSET
+#undef CLAP_SIZE
+    for (const Case& c : cases) EXPECT_EQ(c.actual, c.expected) << c.what;
+
+    struct Text {
+        std::string ours;
+        std::string published;
+    };
+    auto text = [](const char* id, std::size_t size) { return std::string(id, size); };
+#define CLAP_TEXT(N) text(N, sizeof(N))
+    const std::vector<Text> texts = {
+        {CLAP_TEXT(CLAP_EXT_RENDER), "clap.render"},
+        {CLAP_TEXT(CLAP_EXT_TAIL), "clap.tail"},
+        {CLAP_TEXT(CLAP_EXT_TRACK_INFO), "clap.track-info/1"},
+        {CLAP_TEXT(CLAP_EXT_CONFIGURABLE_AUDIO_PORTS), "clap.configurable-audio-ports/1"},
+        {CLAP_TEXT(CLAP_EXT_CONFIGURABLE_AUDIO_PORTS_COMPAT),
+         "clap.configurable-audio-ports.draft1"},
+        {CLAP_TEXT(CLAP_EXT_AUDIO_PORTS_ACTIVATION), "clap.audio-ports-activation/2"},
+        {CLAP_TEXT(CLAP_EXT_AUDIO_PORTS_ACTIVATION_COMPAT), "clap.audio-ports-activation/draft-2"},
+        {CLAP_TEXT(CLAP_EXT_CONTEXT_MENU), "clap.context-menu/1"},
+        {CLAP_TEXT(CLAP_EXT_CONTEXT_MENU_COMPAT), "clap.context-menu.draft/0"},
+        {CLAP_TEXT(CLAP_EXT_GAIN_ADJUSTMENT_METERING), "clap.gain-adjustment-metering/0"},
+        {CLAP_TEXT(CLAP_EXT_AUV2_PARAM_ORDERING), "clap.plugin-auv2-param-ordering/0"},
+        {CLAP_TEXT(CLAP_EXT_ARA_PLUGINEXTENSION), "org.ara-audio.ara.pluginextension/2"},
+        {CLAP_TEXT(CLAP_EXT_ARA_FACTORY), "org.ara-audio.ara.factory/2"},
+        {CLAP_TEXT(CLAP_PLUGIN_AS_VST3), "clap.plugin-info-as-vst3/0"},
+        {CLAP_TEXT(CLAP_PLUGIN_FACTORY_INFO_VST3), "clap.plugin-factory-info-as-vst3/1"},
+        {CLAP_TEXT(CLAP_PLUGIN_FACTORY_INFO_VST3_V0), "clap.plugin-factory-info-as-vst3/0"},
+        {CLAP_TEXT(CLAP_PLUGIN_FACTORY_INFO_AAX), "clap.plugin-factory-info-as-aax/1"},
+    };
+#undef CLAP_TEXT
+    for (const Text& t : texts) {
+        // The whole array, terminator included.
+        EXPECT_EQ(t.ours, std::string(t.published.c_str(), t.published.size() + 1));
+    }
+}
+
+// A host that answers a menu with one record for every item kind relies on the entry's and the
+// submenu's fields sitting where the check entry has them.
+static_assert(offsetof(clap_context_menu_entry_t, label) ==
+              offsetof(clap_context_menu_check_entry_t, label));
+static_assert(offsetof(clap_context_menu_entry_t, is_enabled) ==
+              offsetof(clap_context_menu_check_entry_t, is_enabled));
+static_assert(offsetof(clap_context_menu_entry_t, action_id) ==
+              offsetof(clap_context_menu_check_entry_t, action_id));
+static_assert(offsetof(clap_context_menu_submenu_t, label) ==
+              offsetof(clap_context_menu_check_entry_t, label));
+static_assert(offsetof(clap_context_menu_submenu_t, is_enabled) ==
+              offsetof(clap_context_menu_check_entry_t, is_enabled));
+
 TEST(ClapAbi, CAndCppLayOutOurRecordsAlike) {
     struct Record {
         const char* name;
@@ -124,6 +237,20 @@ TEST(ClapAbi, CAndCppLayOutOurRecordsAlike) {
          alignof(clap_plugin_info_as_auv2_t)},
         {"clap_plugin_factory_as_auv2_t", sizeof(clap_plugin_factory_as_auv2_t),
          alignof(clap_plugin_factory_as_auv2_t)},
+        {"clap_param_info_t", sizeof(clap_param_info_t), alignof(clap_param_info_t)},
+        {"clap_track_info_t", sizeof(clap_track_info_t), alignof(clap_track_info_t)},
+        {"clap_audio_port_configuration_request_t", sizeof(clap_audio_port_configuration_request_t),
+         alignof(clap_audio_port_configuration_request_t)},
+        {"clap_context_menu_entry_t", sizeof(clap_context_menu_entry_t),
+         alignof(clap_context_menu_entry_t)},
+        {"clap_context_menu_check_entry_t", sizeof(clap_context_menu_check_entry_t),
+         alignof(clap_context_menu_check_entry_t)},
+        {"clap_context_menu_submenu_t", sizeof(clap_context_menu_submenu_t),
+         alignof(clap_context_menu_submenu_t)},
+        {"clap_plugin_info_as_vst3_t", sizeof(clap_plugin_info_as_vst3_t),
+         alignof(clap_plugin_info_as_vst3_t)},
+        {"clap_plugin_factory_as_vst3_t", sizeof(clap_plugin_factory_as_vst3_t),
+         alignof(clap_plugin_factory_as_vst3_t)},
     };
     ASSERT_EQ(records.size(), our_c_layout_count());
     for (std::size_t i = 0; i < records.size(); ++i) {

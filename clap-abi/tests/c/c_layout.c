@@ -29,6 +29,14 @@ static const struct our_c_layout_row rows[] = {
     ROW(clap_host_log_t),
     ROW(clap_plugin_info_as_auv2_t),
     ROW(clap_plugin_factory_as_auv2_t),
+    ROW(clap_param_info_t),
+    ROW(clap_track_info_t),
+    ROW(clap_audio_port_configuration_request_t),
+    ROW(clap_context_menu_entry_t),
+    ROW(clap_context_menu_check_entry_t),
+    ROW(clap_context_menu_submenu_t),
+    ROW(clap_plugin_info_as_vst3_t),
+    ROW(clap_plugin_factory_as_vst3_t),
 };
 
 size_t our_c_layout_count(void) {

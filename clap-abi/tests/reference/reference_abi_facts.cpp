@@ -4,8 +4,12 @@
 #include "clap/entry.h"
 #include "clap/ext/audio-ports.h"
 #include "clap/ext/gui.h"
+#include "clap/ext/latency.h"
 #include "clap/ext/note-ports.h"
+#include "clap/ext/params.h"
 #include "clap/ext/state.h"
+#include "clap/ext/thread-check.h"
+#include "clap/ext/timer-support.h"
 #include "clap/plugin-factory.h"
 #include "clap/plugin-features.h"
 
