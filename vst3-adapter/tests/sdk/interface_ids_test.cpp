@@ -2,6 +2,8 @@
 #include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
 #include "pslextensions/ipslgainreduction.h"
+#include "sdk/ara_interfaces.hpp"
+#include "sdk/plugin_compatibility.hpp"
 
 #include <string>
 
@@ -31,7 +33,10 @@ TEST(InterfaceIds, AreThePublishedValues) {
         {Steinberg::Linux::IEventHandler::iid, "561E65C913A0496F813A2C35654D7983"},
         {Steinberg::Linux::ITimerHandler::iid, "10BDD94F41424774821FAD8FECA72CA9"},
         {Presonus::IGainReductionInfo::iid, "8E3C292C95924F9DB2590B1E100E4198"},
-        {Steinberg::Vst::IAudioProcessor::iid, "42043F99B7DA453CA569E79D9AAEC33D"},
+        {Steinberg::IPluginCompatibility::iid, "4AFD4B6A35D7C240A5C31414FB7D15E6"},
+        {ARA::IMainFactory::iid, "DB2A1669FAFD42A5A82F864F7B6872EA"},
+        {ARA::IPlugInEntryPoint::iid, "12814E54A1CE407682B9681316950BD6"},
+        {ARA::IPlugInEntryPoint2::iid, "CD9A5913C9EB46D796CA53ADD1DB89F5"},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(text_of(row.id), row.text);

@@ -1,4 +1,4 @@
-#include "base/source/fobject.h"
+#include "sdk/single_component_effect.hpp"
 
 #include <thread>
 
@@ -6,23 +6,25 @@
 
 namespace {
 
-// Two threads taking and dropping references on one object: every release must see the count
-// its own decrement produced, or two of them can both see zero and delete the object twice.
+// Two threads taking and dropping references on one object. Each release must decide from the
+// count its own decrement produced; one that reads the count again races with the other thread
+// (ThreadSanitizer reports it) and, at the last reference, two releases can both see zero and
+// delete the object twice.
 TEST(ReferenceCount, SurvivesConcurrentAddRefAndRelease) {
-    auto* object = new Steinberg::FObject;  // count 1, held by the test
+    auto* effect = new Steinberg::Vst::SingleComponentEffect;  // count 1, held by the test
     constexpr int rounds = 1'000'000;
-    auto churn = [object] {
+    auto churn = [effect] {
         for (int i = 0; i < rounds; ++i) {
-            object->addRef();
-            object->release();
+            effect->addRef();
+            effect->release();
         }
     };
     std::thread first(churn);
     std::thread second(churn);
     first.join();
     second.join();
-    EXPECT_EQ(object->getRefCount(), 1);
-    EXPECT_EQ(object->release(), 0u);  // the last reference frees it; ASan would report a leak
+    EXPECT_EQ(effect->getRefCount(), 1);
+    EXPECT_EQ(effect->release(), 0u);  // the last reference frees it
 }
 
 }  // namespace
