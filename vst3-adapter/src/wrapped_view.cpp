@@ -15,7 +15,7 @@ struct Platform {
     FIDString vst3;
     const char* clap;
 };
-constexpr Platform PLATFORMS[] = {
+const Platform platforms[] = {
     {kPlatformTypeHWND, CLAP_WINDOW_API_WIN32},
     {kPlatformTypeNSView, CLAP_WINDOW_API_COCOA},
     {kPlatformTypeX11EmbedWindowID, CLAP_WINDOW_API_X11},
@@ -109,7 +109,7 @@ void WrappedView::releaseAdditionalReferences() {
 }
 
 tresult PLUGIN_API WrappedView::isPlatformTypeSupported(FIDString type) {
-    for (const Platform& platform : PLATFORMS) {
+    for (const Platform& platform : platforms) {
         if (sameText(type, platform.vst3)) {
             return gui->is_api_supported(plugin, platform.clap, false) ? kResultOk : kResultFalse;
         }
