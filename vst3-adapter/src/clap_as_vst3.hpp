@@ -56,7 +56,8 @@ public:
     OBJ_METHODS(ClapAsVst3, SingleComponentEffect)
 
 protected:
-    // Whether some input note port of the plug-in takes the MIDI dialect.
+    // Whether some input note port of the plug-in takes the MIDI dialect; asks the note-ports
+    // extension that `plugin` found (false while there is no `plugin`).
     bool checkMIDIDialectSupport();
     void addAudioBusFrom(const clap_audio_port_info_t& info, bool isInput);
     void addMIDIBusFrom(const clap_plugin_t* clapPlugin, const clap_note_port_info_t& info,
