@@ -394,42 +394,39 @@ void ProcessAdapter::addOutputNote(const clap_event_note_t& note, bool on) {
 }
 
 // MIDI the plug-in sends (its control changes above all) as the host's legacy MIDI output
-// events: controllers as they are, the channel messages as the pseudo-controllers above 127.
+// events: controllers as they are, the other channel messages as the controller numbers above
+// 127 that stand for them. Notes and system messages have no such event.
 void ProcessAdapter::addOutputMidi(const clap_event_midi_t& midi) {
-    struct Mapping {
-        std::uint8_t status;
-        int controlNumber;  // < 0: the message's first data byte
-        bool secondByte;    // the second data byte goes to value2 (else to value, or 0)
-    };
-    static constexpr Mapping mappings[] = {
-        {0xB0, -1, false},
-        {0xD0, kAfterTouch, false},
-        {0xE0, kPitchBend, true},
-        {0xC0, kCtrlProgramChange, false},
-        {0xA0, kCtrlPolyPressure, true},
-    };
-    const std::uint8_t status = midi.data[0] & 0xF0;
-    const auto mapping = std::find_if(std::begin(mappings), std::end(mappings),
-                                      [&](const Mapping& m) { return m.status == status; });
-    if (mapping == std::end(mappings)) {
+    if (data_ == nullptr || data_->outputEvents == nullptr) {
         return;
     }
-    const std::uint8_t first = midi.data[1] & 0x7F;
-    const std::uint8_t second = midi.data[2] & 0x7F;
-    const std::uint32_t time = offsetInBlock(midi.header.time, data_ ? data_->numSamples : 0);
-    Event event = vst3Event(time, Event::kLegacyMIDICCOutEvent);
-    LegacyMIDICCOutEvent& cc = event.midiCCOut;
-    cc.channel = static_cast<int8>(midi.data[0] & 0x0F);
-    if (mapping->controlNumber < 0) {
-        cc.controlNumber = first;
-        cc.value = static_cast<int8>(second);
-        cc.value2 = 0;
-    } else {
-        cc.controlNumber = static_cast<uint8>(mapping->controlNumber);
-        cc.value = static_cast<int8>(first);
-        cc.value2 = static_cast<int8>(mapping->secondByte ? second : 0);
+    const auto first = static_cast<int8>(midi.data[1] & 0x7F);
+    const auto second = static_cast<int8>(midi.data[2] & 0x7F);
+    const auto channel = static_cast<int8>(midi.data[0] & 0x0F);
+    LegacyMIDICCOutEvent cc{};
+    switch (midi.data[0] & 0xF0) {
+    case 0xB0:
+        cc = {static_cast<uint8>(first), channel, second, 0};
+        break;
+    case 0xD0:
+        cc = {kAfterTouch, channel, first, 0};
+        break;
+    case 0xE0:
+        cc = {kPitchBend, channel, first, second};
+        break;
+    case 0xC0:
+        cc = {kCtrlProgramChange, channel, first, 0};
+        break;
+    case 0xA0:
+        cc = {kCtrlPolyPressure, channel, first, second};
+        break;
+    default:
+        return;
     }
-    addOutputEvent(event);
+    Event event = vst3Event(offsetInBlock(midi.header.time, data_->numSamples),
+                            Event::kLegacyMIDICCOutEvent);
+    event.midiCCOut = cc;
+    data_->outputEvents->addEvent(event);
 }
 
 void ProcessAdapter::outputParameterValue(const clap_event_param_value_t& value) {
