@@ -4,7 +4,7 @@
 
 #include "process_adapter.hpp"
 
-#include "clap/automation.hpp"
+#include "clap/host.hpp"
 #include "vst3_parameter.hpp"
 
 #include "pluginterfaces/vst/ivstevents.h"

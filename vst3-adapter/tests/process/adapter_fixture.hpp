@@ -3,7 +3,7 @@
 // A process adapter set up as its VST3 component would set it up, around a recording fake CLAP
 // plug-in (with or without a params extension) and recording host fakes.
 
-#include "clap/automation.hpp"
+#include "clap/host.hpp"
 #include "host_fakes.hpp"
 #include "process_adapter.hpp"
 #include "vst3_parameter.hpp"
@@ -28,12 +28,12 @@ using namespace Steinberg::Vst;
 // "end 3").
 class RecordingAutomation : public Clap::IAutomation {
 public:
-    void onBeginEdit(std::uint32_t id) override { calls.push_back("begin " + std::to_string(id)); }
+    void onBeginEdit(clap_id id) override { calls.push_back("begin " + std::to_string(id)); }
     void onPerformEdit(const clap_event_param_value_t* value) override {
         calls.push_back("perform " + std::to_string(value->param_id) + " " +
                         std::to_string(value->value));
     }
-    void onEndEdit(std::uint32_t id) override { calls.push_back("end " + std::to_string(id)); }
+    void onEndEdit(clap_id id) override { calls.push_back("end " + std::to_string(id)); }
     std::vector<std::string> calls;
 };
 
