@@ -47,7 +47,7 @@ TEST(Buffers, ShapesOfTheHostBlock) {
          true},
         {"a record missing",
          [](HostBlock& h) {
-             h.outputs.resize(1);
+             h.outputs = std::vector<AudioBusBuffers>{h.outputs[0]};  // exactly one, on the heap
              h.data.outputs = h.outputs.data();
              h.data.numOutputs = 1;
          },
