@@ -86,7 +86,6 @@ void ProcessAdapter::setupProcessing(const clap_plugin_t* plugin,
     events_.reserve(reservedEvents);
     order_.clear();
     order_.reserve(events_.capacity());
-    activeNotes_ = {};
     polyPressureExpressions_ = polyPressureExpressions;
     tuningExpressions_ = tuningExpressions;
 }
