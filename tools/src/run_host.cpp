@@ -116,9 +116,10 @@ std::optional<std::string> read_file(const std::string& path, std::string& error
     constexpr std::size_t kMostRead = ondrix_plugin_core::MAX_DOCUMENT_BYTES + 1;
     std::string bytes;
     char buffer[65536];
-    while (bytes.size() < kMostRead &&
-           file.read(buffer, static_cast<std::streamsize>(
-                                 std::min(sizeof buffer, kMostRead - bytes.size()))).gcount() > 0) {
+    while (bytes.size() < kMostRead) {
+        const std::size_t wanted = std::min(sizeof buffer, kMostRead - bytes.size());
+        file.read(buffer, static_cast<std::streamsize>(wanted));
+        if (file.gcount() <= 0) break;
         bytes.append(buffer, static_cast<std::size_t>(file.gcount()));
     }
     if (file.bad()) {

@@ -189,7 +189,8 @@ TEST_F(HostRun, ReportsFilesItCannotUse) {
     } refused[] = {
         {write("bad.json", "{\"sources\": [],\n \"outputs\": [{}]}"),
          "bad.json': missing field `cc` at line 2 column 15\n"},
-        {"/dev/zero", "'/dev/zero': it is larger than 4 MiB, the most the plug-in reads as a state\n"},
+        {"/dev/zero",
+         "'/dev/zero': it is larger than 4 MiB, the most the plug-in reads as a state\n"},
     };
     for (const auto& c : refused) {
         auto o = options();

@@ -5,6 +5,7 @@
 //
 // Input: a patch text, then a NUL and the control bytes, then (each after a NUL) further patch
 // texts that the swaps choose among, with the default patch.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

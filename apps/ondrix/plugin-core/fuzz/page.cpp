@@ -36,7 +36,8 @@ using ondrix_plugin_core::protocol::Page;
 // exit handlers, so each run first clears the folders of runs that have ended.
 const fs::path& sandbox() {
     static const fs::path root = [] {
-        const fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+        const fs::path base =
+            fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
         constexpr std::string_view prefix = "fuzz_page.";
         std::error_code ignored;
         for (const auto& entry : fs::directory_iterator(base, ignored)) {
@@ -57,9 +58,9 @@ const fs::path& sandbox() {
 }
 
 bool is_preset_folder_or_above(const fs::path& relative) {
-    static const std::vector<fs::path> allowed = {
-        "home", "home/Documents", "home/Documents/Vantrel Ondrix",
-        "home/Documents/Vantrel Ondrix/Presets"};
+    static const std::vector<fs::path> allowed = {"home", "home/Documents",
+                                                  "home/Documents/Vantrel Ondrix",
+                                                  "home/Documents/Vantrel Ondrix/Presets"};
     for (const fs::path& path : allowed) {
         if (relative == path) return true;
     }

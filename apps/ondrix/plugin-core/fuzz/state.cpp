@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Core core;
     const bool accepted = core.load_state(bytes);
     const std::string saved = core.save_state();
-    if (!accepted && saved != R"({"patch":null,"version":1})") std::abort();  // a refusal changed it
+    // A refusal changes nothing.
+    if (!accepted && saved != R"({"patch":null,"version":1})") std::abort();
 
     Core restored;
     if (!restored.load_state(saved)) std::abort();

@@ -51,8 +51,8 @@ clap_event_transport_t playing(std::uint64_t frame) {
     clap_event_transport_t t{};
     t.header = {sizeof(clap_event_transport_t), 0, CLAP_CORE_EVENT_SPACE_ID, CLAP_EVENT_TRANSPORT,
                 0};
-    t.flags = CLAP_TRANSPORT_HAS_TEMPO | CLAP_TRANSPORT_HAS_BEATS_TIMELINE |
-              CLAP_TRANSPORT_IS_PLAYING;
+    t.flags =
+        CLAP_TRANSPORT_HAS_TEMPO | CLAP_TRANSPORT_HAS_BEATS_TIMELINE | CLAP_TRANSPORT_IS_PLAYING;
     t.song_pos_beats = std::llround(beats * static_cast<double>(CLAP_BEATTIME_FACTOR));
     t.tempo = 120.0;
     return t;

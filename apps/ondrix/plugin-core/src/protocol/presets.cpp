@@ -250,7 +250,9 @@ Result<std::string> preset_read(std::string_view name) {
     struct stat info {};
     if (::fstat(file.get(), &info) != 0) return fail<std::string>(os_error(errno));
     const std::string_view trimmed = trim_white_space(name);
-    if (!S_ISREG(info.st_mode)) return fail<std::string>(in_quotes(trimmed) + " isn't a preset file");
+    if (!S_ISREG(info.st_mode)) {
+        return fail<std::string>(in_quotes(trimmed) + " isn't a preset file");
+    }
     const std::string too_large = in_quotes(trimmed) + " is too large to be a preset";
     if (static_cast<std::uintmax_t>(info.st_size) > MAX_DOCUMENT_BYTES) {
         return fail<std::string>(too_large);

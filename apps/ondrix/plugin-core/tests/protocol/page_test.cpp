@@ -106,8 +106,8 @@ TEST_F(PageTest, LongCommandNamesAreCutInRepliesAndLongMessagesGoUnanswered) {
     const std::vector<Case> cases = {
         {hundred + hundred, hundred + hundred},
         {hundred + hundred + "y", hundred + hundred + "\u2026"},
-        {hundred + hundred.substr(1) + accented + accented, hundred + hundred.substr(1) + accented +
-                                                                "\u2026"},
+        {hundred + hundred.substr(1) + accented + accented,
+         hundred + hundred.substr(1) + accented + "\u2026"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name.size());
