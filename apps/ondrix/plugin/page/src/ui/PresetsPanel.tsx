@@ -21,8 +21,10 @@ function NameField(props: {
       value={props.value}
       ref={(el) => queueMicrotask(() => { el.focus(); el.select(); })}
       onKeyDown={(e) => {
-        if (e.key === 'Enter') end(e.currentTarget.value);
-        else if (e.key === 'Escape') end(null);
+        if (e.key !== 'Enter' && e.key !== 'Escape') return;
+        // Without this the same Enter would also press the button of a question it opens.
+        e.preventDefault();
+        end(e.key === 'Enter' ? e.currentTarget.value : null);
       }}
       onBlur={(e) => end(e.currentTarget.value)}
     />
