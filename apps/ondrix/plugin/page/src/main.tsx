@@ -7,6 +7,7 @@ import { guardedStore, KEYS } from './storage';
 import { resolveTheme } from './theme';
 import { App } from './ui/App';
 import { createQuestions } from './ui/Dialog';
+import { drawMeters, restyleMeters } from './ui/meters';
 import './style.css';
 
 // Read once: the plug-in sets this before the page's scripts run.
@@ -20,7 +21,10 @@ function applyTheme() {
     document.documentElement.dataset.theme = resolveTheme(store.get(KEYS.theme), dark?.matches ?? true);
   };
   set();
-  dark?.addEventListener?.('change', set);
+  dark?.addEventListener?.('change', () => {
+    set();
+    restyleMeters();
+  });
 }
 
 applyTheme();
@@ -28,7 +32,7 @@ const transport = inPlugin ? connect(window as HostWindow) : null;
 
 createRoot(() => {
   const questions = createQuestions();
-  const editor = createEditor({ transport, store, ask: questions.ask });
+  const editor = createEditor({ transport, store, ask: questions.ask, draw: drawMeters });
   document.addEventListener('keydown', (e) => {
     const action = historyKey(e, document.activeElement as HTMLElement | null);
     if (!action) return;

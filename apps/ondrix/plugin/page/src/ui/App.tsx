@@ -2,7 +2,7 @@ import { createSignal, Index, Show } from 'solid-js';
 import type { Editor } from '../editor';
 import { controlsOf, SHAPES } from '../patch/shapes';
 import type { Rate, Source } from '../patch/types';
-import { Meter } from './Meter';
+import { MeterColumn } from './Meter';
 import { PresetsPanel } from './PresetsPanel';
 
 const RESTART_TIP =
@@ -13,8 +13,7 @@ const rateText = (rate: Rate) =>
     ? `${rate.hz < 1 ? rate.hz.toFixed(2) : rate.hz.toFixed(1)} Hz`
     : `${rate.beats} beats`;
 
-function SourceRow(props: { editor: Editor; index: number; source: Source }) {
-  const value = () => (props.editor.liveFrame(), props.editor.live.source(props.index));
+function SourceRow(props: { index: number; source: Source }) {
   return (
     <li classList={{ off: !props.source.enabled }}>
       <span class="num">{props.index + 1}</span>
@@ -23,7 +22,6 @@ function SourceRow(props: { editor: Editor; index: number; source: Source }) {
       <span class="controls">
         {controlsOf(props.source.shape).map((c) => c.label).join(' · ')}
       </span>
-      <Meter value={value} />
     </li>
   );
 }
@@ -52,7 +50,7 @@ function NewPatchMenu(props: { editor: Editor }) {
 
 export function App(props: { editor: Editor; Dialog: () => unknown }) {
   const editor = props.editor;
-  const outputValue = (o: number) => () => (editor.liveFrame(), editor.live.outputs[o]);
+  const outputs = (column: number) => editor.patch().outputs.slice(column * 16, column * 16 + 16);
   return (
     <div class="app">
       <header class="toolbar">
@@ -71,24 +69,31 @@ export function App(props: { editor: Editor; Dialog: () => unknown }) {
       <main class="main">
         <section class="panel sources" aria-label="Sources">
           <h2>Sources</h2>
-          <ol>
-            <Index each={editor.patch().sources}>
-              {(source, i) => <SourceRow editor={editor} index={i} source={source()} />}
-            </Index>
-          </ol>
+          <div class="metered">
+            <ol>
+              <Index each={editor.patch().sources}>
+                {(source, i) => <SourceRow index={i} source={source()} />}
+              </Index>
+            </ol>
+            <MeterColumn count={16} width={90} read={(s) => editor.live.source(s)} />
+          </div>
         </section>
         <section class="panel outputs" aria-label="Outputs">
           <h2>Outputs</h2>
-          <ol>
-            <Index each={editor.patch().outputs}>
-              {(output, o) => (
-                <li classList={{ off: !output().enabled }}>
-                  <span class="num">CC {output().cc}</span>
-                  <Meter value={outputValue(o)} />
-                </li>
+          <div class="output-columns">
+            <Index each={[0, 1, 2, 3]}>
+              {(column) => (
+                <div class="metered">
+                  <ol>
+                    <Index each={outputs(column())}>
+                      {(output) => <li classList={{ off: !output().enabled }}>CC {output().cc}</li>}
+                    </Index>
+                  </ol>
+                  <MeterColumn count={16} width={60} read={(o) => editor.live.outputs[column() * 16 + o]} />
+                </div>
               )}
             </Index>
-          </ol>
+          </div>
           <p class="routes">
             {editor.patch().routes.length} routes
           </p>
