@@ -35,7 +35,7 @@ createRoot(() => {
   const editor = createEditor({ transport, store, ask: questions.ask, draw: drawMeters });
   document.addEventListener('keydown', (e) => {
     const action = historyKey(e, document.activeElement as HTMLElement | null);
-    if (!action) return;
+    if (!action || questions.asking()) return; // a question waits: the patch stays as asked about
     e.preventDefault();
     if (action === 'undo') editor.undo();
     else editor.redo();
