@@ -1,4 +1,4 @@
-import { existsSync, readdirSync, readFileSync, writeFileSync } from 'node:fs';
+import { existsSync, mkdirSync, readdirSync, readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { isDeepStrictEqual } from 'node:util';
 import type { Browser, Page } from 'playwright-core';
@@ -57,6 +57,11 @@ async function newPatch(kind: 'Starter patch' | 'Empty patch', question?: string
 }
 
 const presetFiles = () => (existsSync(server.presets) ? readdirSync(server.presets).sort() : []);
+/** A preset file put there by hand (the folder may not be made yet). */
+function putPreset(name: string, text: string) {
+  mkdirSync(server.presets, { recursive: true });
+  writeFileSync(join(server.presets, `${name}.vtond`), text);
+}
 const presetText = (name: string) => readFileSync(join(server.presets, `${name}.vtond`), 'utf8');
 const currentPreset = () => page.locator('.presets .current').textContent();
 const presetError = () => page.locator('.presets .error').textContent();
@@ -181,7 +186,7 @@ describe('presets', () => {
     await saveAs('a/b');
     await page.getByText('“a/b” can\'t be used as a preset name').waitFor();
 
-    writeFileSync(join(server.presets, 'Broken.vtond'), '{"sources": [');
+    putPreset('Broken', '{"sources": [');
     await page.getByRole('button', { name: 'Refresh' }).click();
     await page.getByRole('button', { name: 'Broken', exact: true }).click();
     await answer('Load “Broken”?', true);
@@ -230,7 +235,7 @@ describe('presets', () => {
     };
     await session.open();
     await stateBecomes(asSent(starterPatch()));
-    writeFileSync(join(server.presets, 'Old.vtond'), JSON.stringify(old, null, 2));
+    putPreset('Old', JSON.stringify(old, null, 2));
     await page.getByRole('button', { name: 'Refresh' }).click();
     await page.getByRole('button', { name: 'Old', exact: true }).click();
     await answer('Load “Old”?', true);
