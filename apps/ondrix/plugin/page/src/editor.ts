@@ -166,7 +166,7 @@ export function createEditor(options: EditorOptions) {
     try {
       await takePluginPatch();
     } catch (e) {
-      setStatus(`The plug-in didn't answer: ${message(e)}`);
+      setStatus(`Not connected to the plug-in: ${message(e)}`);
       return;
     }
     transport.listen((event) => {
