@@ -5,7 +5,7 @@
 //
 // --port N listens on port N (0, the default: any free port); --home DIR sets HOME (where the
 // presets folder is). The first line on standard output is "listening on http://127.0.0.1:PORT".
-// One request per connection, handled on the main thread:
+// One request per connection; every connection is served on the main thread:
 //   GET  any path outside /__test/  the editor's files, as the web view gets them
 //   POST /__ipc                     a page message; answers {"scripts":[...],"zooms":[...]}, what
 //                                   the web view got while the message was handled
@@ -16,10 +16,12 @@
 // A malformed request, or a body over 1 MiB, gets 400.
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
-#include <sys/time.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -58,16 +60,53 @@ std::optional<Options> parse(const std::vector<std::string_view>& args) {
     return options;
 }
 
-long read_socket(void* context, char* buffer, std::size_t size) {
-    return ::recv(*static_cast<int*>(context), buffer, size, 0);
-}
-
 void send_all(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
         if (sent <= 0) return;
         bytes.remove_prefix(static_cast<std::size_t>(sent));
     }
+}
+
+using Clock = std::chrono::steady_clock;
+
+// One client connection: the bytes received so far until its request is whole; once answered,
+// whatever the client still sends is read and dropped until it closes, so that closing does not
+// reset the connection before the client has the answer.
+struct Connection {
+    int fd;
+    Clock::time_point deadline;
+    std::string received;
+    bool answered = false;
+};
+
+// A client that sends nothing (a browser's speculative connection) must not hold up the others.
+constexpr auto REQUEST_TIME = std::chrono::seconds(30);
+constexpr auto LINGER_TIME = std::chrono::seconds(2);
+
+void answer(Connection& connection, const ondrix_tools::HttpResponse& response) {
+    send_all(connection.fd, ondrix_tools::format_response(response));
+    ::shutdown(connection.fd, SHUT_WR);
+    connection.answered = true;
+    connection.received.clear();
+    connection.deadline = Clock::now() + LINGER_TIME;
+}
+
+// Reads what the client sent; false when the connection is done with.
+bool serve(Connection& connection, ondrix_tools::PageServer& server) {
+    char buffer[65536];
+    const ssize_t got = ::recv(connection.fd, buffer, sizeof buffer, MSG_DONTWAIT);
+    if (got < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+    if (connection.answered) return got > 0;
+    connection.received.append(buffer, static_cast<std::size_t>(got));
+    const auto parsed = ondrix_tools::parse_request(connection.received, got == 0);
+    if (const auto* request = std::get_if<ondrix_tools::HttpRequest>(&parsed)) {
+        answer(connection, server.handle(*request));
+    } else if (const auto* failure = std::get_if<ondrix_tools::ReadFailure>(&parsed)) {
+        if (*failure == ondrix_tools::ReadFailure::Closed) return false;
+        answer(connection, {400, "text/plain", "Bad request"});
+    }
+    return got > 0;
 }
 
 // A listening socket on 127.0.0.1:port; -1 with the reason on standard error.
@@ -113,35 +152,32 @@ int main(int argc, char** argv) {
     if (!server.open()) return 1;
     std::cout << "listening on http://127.0.0.1:" << port << std::endl;
 
+    // One thread serves every connection as its bytes arrive.
+    std::vector<Connection> connections;
     while (!server.quit_requested()) {
-        const int connection = ::accept(listener, nullptr, nullptr);
-        if (connection < 0) {
-            if (errno == EINTR) continue;
-            std::cerr << "ondrix-page-server: accept failed: " << std::strerror(errno) << '\n';
+        std::vector<pollfd> polled{{listener, POLLIN, 0}};
+        for (const Connection& connection : connections)
+            polled.push_back({connection.fd, POLLIN, 0});
+        if (::poll(polled.data(), polled.size(), 200) < 0 && errno != EINTR) {
+            std::cerr << "ondrix-page-server: poll failed: " << std::strerror(errno) << '\n';
             return 1;
         }
-        // A client that stops sending must not hold the server up for long.
-        timeval timeout{5, 0};
-        ::setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-        int fd = connection;
-        const auto request = ondrix_tools::read_request(&read_socket, &fd);
-        if (const auto* ok = std::get_if<ondrix_tools::HttpRequest>(&request)) {
-            send_all(connection, ondrix_tools::format_response(server.handle(*ok)));
-        } else if (std::get<ondrix_tools::ReadFailure>(request) ==
-                   ondrix_tools::ReadFailure::Malformed) {
-            send_all(connection, ondrix_tools::format_response({400, "text/plain", "Bad request"}));
-            // Read what the client still sends, so closing does not reset the connection before
-            // it has the answer.
-            timeval drain{1, 0};
-            ::setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, &drain, sizeof drain);
-            ::shutdown(connection, SHUT_WR);
-            char sink[16384];
-            while (::recv(connection, sink, sizeof sink, 0) > 0) {
-            }
+        for (std::size_t i = 0; i < connections.size() && !server.quit_requested(); ++i) {
+            if ((polled[i + 1].revents & (POLLIN | POLLHUP | POLLERR)) == 0) continue;
+            if (!serve(connections[i], server)) connections[i].deadline = Clock::time_point{};
         }
-        ::shutdown(connection, SHUT_WR);
-        ::close(connection);
+        const auto now = Clock::now();
+        std::erase_if(connections, [now](const Connection& connection) {
+            if (connection.deadline > now) return false;
+            ::close(connection.fd);
+            return true;
+        });
+        if ((polled[0].revents & POLLIN) != 0) {
+            const int fd = ::accept(listener, nullptr, nullptr);
+            if (fd >= 0) connections.push_back({fd, Clock::now() + REQUEST_TIME, {}});
+        }
     }
+    for (const Connection& connection : connections) ::close(connection.fd);
     ::close(listener);
     server.close();
     return 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <optional>
 
 namespace ondrix_tools {
 namespace {
@@ -76,29 +77,23 @@ std::optional<std::size_t> parse_head(std::string_view head, HttpRequest& reques
 
 }  // namespace
 
-std::variant<HttpRequest, ReadFailure> read_request(ReadSome read, void* context) {
-    std::string bytes;
-    std::size_t head_end = std::string::npos;
-    char chunk[16384];
-    while (head_end == std::string::npos) {
-        if (bytes.size() > MAX_HEAD_SIZE) return ReadFailure::Malformed;
-        const long got = read(context, chunk, sizeof chunk);
-        if (got <= 0) return bytes.empty() ? ReadFailure::Closed : ReadFailure::Malformed;
-        bytes.append(chunk, static_cast<std::size_t>(got));
-        head_end = bytes.find("\r\n\r\n");
+Parsed parse_request(std::string_view received, bool ended) {
+    const std::size_t head_end = received.find("\r\n\r\n");
+    if (head_end == std::string_view::npos) {
+        if (received.size() > MAX_HEAD_SIZE) return ReadFailure::Malformed;
+        if (ended) return received.empty() ? ReadFailure::Closed : ReadFailure::Malformed;
+        return std::monostate{};
     }
-
     HttpRequest request;
-    const auto length = parse_head(std::string_view(bytes).substr(0, head_end), request);
+    const auto length = parse_head(received.substr(0, head_end), request);
     if (!length) return ReadFailure::Malformed;
-    request.body = bytes.substr(head_end + 4);
-    while (request.body.size() < *length) {
-        const long got =
-            read(context, chunk, std::min(sizeof chunk, *length - request.body.size()));
-        if (got <= 0) return ReadFailure::Malformed;
-        request.body.append(chunk, static_cast<std::size_t>(got));
+    const std::string_view body = received.substr(head_end + 4);
+    if (body.size() > *length) return ReadFailure::Malformed;
+    if (body.size() < *length) {
+        if (ended) return ReadFailure::Malformed;
+        return std::monostate{};
     }
-    if (request.body.size() > *length) return ReadFailure::Malformed;
+    request.body = body;
     return request;
 }
 

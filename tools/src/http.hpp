@@ -1,9 +1,8 @@
-// Just enough HTTP/1.1 for the page test server: one request per connection, read whole, and
-// one response that closes the connection.
+// Just enough HTTP/1.1 for the page test server: one request per connection, and one response
+// that closes the connection.
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -26,17 +25,18 @@ struct HttpResponse {
     std::string body;
 };
 
-// Why a request could not be read: the connection ended early, or the request is malformed
-// (bad request line or headers, a body over MAX_BODY_SIZE, a chunked body).
+// Why a request could not be read: the connection ended before a request began, or the request
+// is malformed (bad request line or headers, a body over MAX_BODY_SIZE, a chunked body, a body
+// other than Content-Length says).
 enum class ReadFailure { Closed, Malformed };
 
-// Where the request's bytes come from: fills `buffer` with up to `size` bytes, returning how many
-// (0 at the end of the connection, below 0 on an error).
-using ReadSome = long (*)(void* context, char* buffer, std::size_t size);
+// What the bytes received so far on a connection make: nothing yet (more are needed), a whole
+// request, or a failure. `ended` says the client will send no more.
+using Parsed = std::variant<std::monostate, HttpRequest, ReadFailure>;
 
-// Reads one request: the request line, the headers up to the empty line, then Content-Length
-// bytes of body. Owned by the caller; main thread.
-std::variant<HttpRequest, ReadFailure> read_request(ReadSome read, void* context);
+// Parses the request line, the headers up to the empty line, then Content-Length bytes of body.
+// Fails as soon as the bytes cannot become a request. Pure.
+Parsed parse_request(std::string_view received, bool ended);
 
 // The whole response: status line, Content-Type (when set), Content-Length, "Connection: close",
 // the empty line and the body.

@@ -7,8 +7,9 @@
 namespace vantrel_ondrix_plugin::editor {
 namespace {
 
-// What the message handler of one web view reaches. The web view's handler holds it only
-// weakly; the page holds the one strong reference until it releases that web view.
+// What the message handler of one web view reaches. Thread: main thread. Owner: the page, which
+// holds the one lasting reference until it releases that web view; the handler holds it weakly,
+// and strongly only while it handles a message.
 struct Handler {
     std::weak_ptr<Page> page;
     std::shared_ptr<ondrix_plugin_core::Core> core;
