@@ -93,6 +93,20 @@ describe('start-up', () => {
   });
 });
 
+describe('outside the plug-in', () => {
+  it('sends nothing, even where a bridge exists', async () => {
+    await session.context.close();
+    session = await openSession(browser, server, { plugin: false });
+    page = session.page;
+    await session.open();
+    await page.getByText('120 BPM').waitFor();
+    await page.waitForTimeout(500);
+    expect(await page.evaluate(() => typeof (window as never as { ipc: unknown }).ipc)).toBe('object');
+    expect(await session.posted()).toEqual([]);
+    expect(await page.getByRole('button', { name: 'Restart' }).count()).toBe(0);
+  });
+});
+
 describe('editing and history', () => {
   it('sends an edit, its undo and its redo to the plug-in', async () => {
     await session.open();
