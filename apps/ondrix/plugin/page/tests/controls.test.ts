@@ -4,7 +4,7 @@ import { canBeFine, typedCc, typedChannel } from '../src/controls/output';
 import { padIndex, padValue, stroke } from '../src/controls/pad';
 import {
   hzAt, hzOfBeats, hzText, lengthLabel, nearestLength, NOTE_LENGTHS, positionOfHz,
-  positionOfSmooth, smoothAt,
+  positionOfSmooth, rateIn, smoothAt,
 } from '../src/controls/rate';
 import { gridLines, scopeRange } from '../src/controls/scope';
 
@@ -105,6 +105,13 @@ describe('rate', () => {
     [0.5, 120, 4], [1, 120, 2], [32, 20, 20 / 60 / 32], [0.125, 300, 40], [0, 120, 0.01],
   ])('Clocked %f beats at %i BPM becomes Free %f Hz', (beats, tempo, hz) => {
     expect(hzOfBeats(beats, tempo)).toBeCloseTo(hz, 12);
+  });
+
+  it('switches a rate between Free and Clocked, and keeps it in its own mode', () => {
+    expect(rateIn('sync', { mode: 'free', hz: 4 }, 120)).toEqual({ mode: 'sync', beats: 0.5 });
+    expect(rateIn('free', { mode: 'sync', beats: 0.5 }, 90)).toEqual({ mode: 'free', hz: 3 });
+    const free = { mode: 'free', hz: 100 } as const; // kept as stored until it is changed
+    expect(rateIn('free', free, 120)).toBe(free);
   });
 
   it.each([

@@ -1,5 +1,6 @@
 // Rate and smoothing: the free rate's logarithmic slider, the clocked note lengths and the
 // conversions between them.
+import type { Rate } from '../patch/types';
 import { clamp } from './amount';
 
 export const MIN_HZ = 0.01;
@@ -70,3 +71,11 @@ export function lengthLabel(beats: number): string | null {
 export const smoothAt = (p: number) => Math.round(2 * clamp(p, 0, 1) ** 2 * 1000) / 1000;
 
 export const positionOfSmooth = (s: number) => (s > 0 ? clamp(Math.sqrt(s / 2), 0, 1) : 0);
+
+/** The rate in the other mode: the nearest note length, or the clocked cycle's Hz. */
+export function rateIn(mode: Rate['mode'], rate: Rate, tempo: number): Rate {
+  if (rate.mode === mode) return rate;
+  return rate.mode === 'free'
+    ? { mode: 'sync', beats: nearestLength(rate.hz, tempo).beats }
+    : { mode: 'free', hz: hzOfBeats(rate.beats, tempo) };
+}

@@ -1,0 +1,97 @@
+// The drawn shape's pad: drag to draw; the table changes live and is committed once at the end.
+import { createEffect, onCleanup, onMount } from 'solid-js';
+import { padIndex, padValue, stroke } from '../controls/pad';
+
+export function DrawnPad(props: {
+  table: readonly number[];
+  onInput(table: number[]): void;
+  onCommit(table: number[]): void;
+}) {
+  let canvas!: HTMLCanvasElement;
+  let drawing = false;
+  let last = { i: 0, v: 0 };
+  let table: number[] = [];
+
+  function draw() {
+    const ctx = canvas.getContext('2d');
+    if (!ctx) return;
+    const ratio = window.devicePixelRatio || 1;
+    const w = canvas.clientWidth;
+    const h = canvas.clientHeight;
+    if (canvas.width !== Math.round(w * ratio) || canvas.height !== Math.round(h * ratio)) {
+      canvas.width = Math.round(w * ratio);
+      canvas.height = Math.round(h * ratio);
+    }
+    ctx.setTransform(ratio, 0, 0, ratio, 0, 0);
+    ctx.clearRect(0, 0, w, h);
+    const style = getComputedStyle(canvas);
+    ctx.strokeStyle = style.getPropertyValue('--grid');
+    ctx.lineWidth = 1;
+    ctx.beginPath();
+    ctx.moveTo(0, h / 2);
+    ctx.lineTo(w, h / 2);
+    ctx.stroke();
+    const n = props.table.length;
+    if (n === 0) return;
+    // Point i sits at i / n of the width; the last point joins the first again.
+    const y = (v: number) => ((1 - v) / 2) * h;
+    ctx.strokeStyle = style.getPropertyValue('--accent');
+    ctx.lineWidth = 2;
+    ctx.lineJoin = 'round';
+    ctx.beginPath();
+    for (let i = 0; i <= n; i++) {
+      const x = (i / n) * w;
+      if (i === 0) ctx.moveTo(x, y(props.table[0]));
+      else ctx.lineTo(x, y(props.table[i % n]));
+    }
+    ctx.stroke();
+  }
+
+  onMount(() => {
+    const observer = new ResizeObserver(draw);
+    observer.observe(canvas);
+    onCleanup(() => observer.disconnect());
+  });
+  createEffect(draw);
+
+  const at = (e: PointerEvent) => {
+    const box = canvas.getBoundingClientRect();
+    return {
+      i: padIndex(e.clientX - box.left, box.width, table.length),
+      v: padValue(e.clientY - box.top, box.height),
+    };
+  };
+
+  const end = () => {
+    if (!drawing) return;
+    drawing = false;
+    props.onCommit(table);
+  };
+
+  return (
+    <canvas
+      ref={canvas}
+      class="pad"
+      aria-label="Drawn shape"
+      onPointerDown={(e) => {
+        if (e.button !== 0 || props.table.length === 0) return;
+        canvas.setPointerCapture(e.pointerId);
+        drawing = true;
+        table = props.table.slice();
+        last = at(e);
+        table = stroke(table, last.i, last.v, last.i, last.v);
+        props.onInput(table);
+      }}
+      onPointerMove={(e) => {
+        if (!drawing) return;
+        const next = at(e);
+        table = stroke(table, last.i, last.v, next.i, next.v);
+        last = next;
+        props.onInput(table);
+      }}
+      onPointerUp={end}
+      onPointerCancel={end}
+      onLostPointerCapture={end}
+    />
+  );
+}
