@@ -22,6 +22,8 @@ export interface EditorOptions {
   ask(question: string, yes: string): Promise<boolean>;
   now?: () => number;
   frame?: (next: () => void) => void;
+  /** Shows new live values; called once per display frame. */
+  draw?: () => void;
 }
 
 const message = (e: unknown) => (e instanceof Error ? e.message : String(e));
@@ -154,6 +156,7 @@ export function createEditor(options: EditorOptions) {
         (reply) => {
           live.take(reply);
           setLiveFrame(live.frame);
+          options.draw?.();
           displayLoop();
         },
         () => {}, // the plug-in has gone: the display stops

@@ -6,6 +6,7 @@ import { historyKey } from './keys';
 import { guardedStore } from './storage';
 import { App } from './ui/App';
 import { createQuestions } from './ui/Dialog';
+import { drawMeters } from './ui/meters';
 import { createView } from './view';
 import './style.css';
 
@@ -18,12 +19,12 @@ const transport = inPlugin ? connect(window as HostWindow) : null;
 
 createRoot(() => {
   const questions = createQuestions();
-  const editor = createEditor({ transport, store, ask: questions.ask });
+  const editor = createEditor({ transport, store, ask: questions.ask, draw: drawMeters });
   // The theme is applied here, before anything is drawn.
   const view = createView(editor, store, document.documentElement);
   document.addEventListener('keydown', (e) => {
     const action = historyKey(e, document.activeElement as HTMLElement | null);
-    if (!action) return;
+    if (!action || questions.asking()) return; // a question waits: the patch stays as asked about
     e.preventDefault();
     if (action === 'undo') editor.undo();
     else editor.redo();

@@ -6,6 +6,7 @@ import { type Layout, readLayout } from './layout';
 import type { Param } from './patch/types';
 import { KEYS, readUiScale, type Store } from './storage';
 import { resolveTheme } from './theme';
+import { restyleMeters } from './ui/meters';
 
 export type View = ReturnType<typeof createView>;
 
@@ -26,8 +27,10 @@ export function createView(editor: Editor, store: Store, root: HTMLElement) {
   const [systemDark, setSystemDark] = createSignal(dark?.matches ?? true);
   dark?.addEventListener?.('change', (e) => setSystemDark(e.matches));
   const [themeChoice, setThemeChoice] = createSignal(store.get(KEYS.theme) ?? 'midnight');
+  const theme = () => resolveTheme(themeChoice(), systemDark());
   createEffect(() => {
-    root.dataset.theme = resolveTheme(themeChoice(), systemDark());
+    root.dataset.theme = theme();
+    restyleMeters();
   });
 
   function pickTheme(id: string) {
@@ -57,6 +60,6 @@ export function createView(editor: Editor, store: Store, root: HTMLElement) {
       setOutput(o);
       setLayout({ tab: 'output' });
     },
-    themeChoice, pickTheme, scale, pickScale,
+    theme, themeChoice, pickTheme, scale, pickScale,
   };
 }

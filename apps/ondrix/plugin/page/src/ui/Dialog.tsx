@@ -53,5 +53,5 @@ export function createQuestions() {
     );
   }
 
-  return { ask, Dialog };
+  return { ask, Dialog, asking: () => question() !== null };
 }

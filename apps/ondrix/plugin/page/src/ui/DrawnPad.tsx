@@ -4,6 +4,8 @@ import { padIndex, padValue, stroke } from '../controls/pad';
 
 export function DrawnPad(props: {
   table: readonly number[];
+  /** The colour theme, read so that a change redraws the pad. */
+  theme: string;
   onInput(table: number[]): void;
   onCommit(table: number[]): void;
 }) {
@@ -52,7 +54,10 @@ export function DrawnPad(props: {
     observer.observe(canvas);
     onCleanup(() => observer.disconnect());
   });
-  createEffect(draw);
+  createEffect(() => {
+    void props.theme;
+    draw();
+  });
 
   const at = (e: PointerEvent) => {
     const box = canvas.getBoundingClientRect();

@@ -8,7 +8,7 @@ import {
 import { SHAPES } from '../patch/shapes';
 import type { Rate } from '../patch/types';
 import type { View } from '../view';
-import { Meter } from './Meter';
+import { MeterColumn } from './Meter';
 
 const SIGNAL_NAMES = { routed: 'CC', clock: 'Clock', run: 'Run', reset: 'Reset' } as const;
 
@@ -42,7 +42,7 @@ export function Lists(props: { editor: Editor; view: View }) {
   const view = props.view;
   const sources = () => editor.patch().sources.map((_, s) => s).filter((s) => sourceInUse(editor.patch(), s));
   const outputs = () => editor.patch().outputs.map((_, o) => o).filter((o) => outputInUse(editor.patch(), o));
-  const value = (read: () => number) => () => (editor.liveFrame(), read());
+  const meter = (read: () => number) => <MeterColumn count={1} width={36} read={read} />;
 
   return (
     <>
@@ -66,7 +66,7 @@ export function Lists(props: { editor: Editor; view: View }) {
                   <span class="num">{s + 1}</span>
                   <span class="name">{SHAPES[src().shape.kind].label}</span>
                   <span class="rate">{rateText(src().rate)}</span>
-                  <Meter value={value(() => editor.live.source(s))} />
+                  {meter(() => editor.live.source(s))}
                   <button type="button" class="icon remove" title="Remove" aria-label={`Remove source ${s + 1}`}
                     onClick={(e) => {
                       e.stopPropagation();
@@ -104,7 +104,7 @@ export function Lists(props: { editor: Editor; view: View }) {
                     {out().fine ? ` / ${out().cc + 32}` : ''}
                   </span>
                   <span class="rate">ch {out().channel + 1}</span>
-                  <Meter value={value(() => editor.live.outputs[o])} />
+                  {meter(() => editor.live.outputs[o])}
                   <button type="button" class="icon remove" title="Remove" aria-label={`Remove output ${o + 1}`}
                     onClick={(e) => {
                       e.stopPropagation();

@@ -64,6 +64,7 @@ export function Scope(props: { editor: Editor; view: View }) {
   });
   createEffect(() => {
     editor.liveFrame();
+    props.view.theme();
     draw();
   });
 

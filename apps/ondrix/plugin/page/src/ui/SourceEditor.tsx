@@ -107,6 +107,7 @@ export function SourceEditor(props: { editor: Editor; view: View }) {
       <Show when={src().shape.kind === 'drawn'}>
         <DrawnPad
           table={(src().shape as { table: number[] }).table}
+          theme={props.view.theme()}
           onInput={(table) => live({ shape: { kind: 'drawn', table } })}
           onCommit={(table) => commit({ shape: { kind: 'drawn', table } })}
         />
