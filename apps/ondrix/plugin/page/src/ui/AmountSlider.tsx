@@ -34,7 +34,7 @@ export function AmountSlider(props: AmountProps) {
   return (
     <div
       class="amount"
-      classList={{ bipolar: bipolar(), compact: props.compact }}
+      classList={{ bipolar: bipolar(), compact: props.compact, zero: props.value === 0 }}
       role="slider"
       tabindex="0"
       aria-label={props.label}

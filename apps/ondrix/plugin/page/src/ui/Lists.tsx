@@ -1,5 +1,5 @@
 // The left panel's lists: the sources and outputs in use, with their switches, add and remove.
-import { For } from 'solid-js';
+import { createMemo, For, Show } from 'solid-js';
 import { hzText, lengthLabel } from '../controls/rate';
 import type { Editor } from '../editor';
 import {
@@ -40,9 +40,16 @@ function ListHead(props: { title: string; add: string; onAdd(): void; full: bool
 export function Lists(props: { editor: Editor; view: View }) {
   const editor = props.editor;
   const view = props.view;
-  const sources = () => editor.patch().sources.map((_, s) => s).filter((s) => sourceInUse(editor.patch(), s));
-  const outputs = () => editor.patch().outputs.map((_, o) => o).filter((o) => outputInUse(editor.patch(), o));
-  const meter = (read: () => number) => <MeterColumn count={1} width={36} read={read} />;
+  const sources = createMemo(() =>
+    editor.patch().sources.map((_, s) => s).filter((s) => sourceInUse(editor.patch(), s)));
+  const outputs = createMemo(() =>
+    editor.patch().outputs.map((_, o) => o).filter((o) => outputInUse(editor.patch(), o)));
+  /** One canvas of meters beside a list, one row per item shown, made again when the count changes. */
+  const meters = (items: () => number[], read: (index: number) => number) => (
+    <Show when={items().length} keyed>
+      {(count) => <MeterColumn count={count} width={36} read={(row) => read(items()[row] ?? 0)} />}
+    </Show>
+  );
 
   return (
     <>
@@ -54,32 +61,35 @@ export function Lists(props: { editor: Editor; view: View }) {
             editor.commit(added.patch);
             view.selectSource(added.index);
           }} />
-        <ol>
-          <For each={sources()}>
-            {(s) => {
-              const src = () => editor.patch().sources[s];
-              return (
-                <li classList={{ off: !src().enabled, selected: view.source() === s }}
-                  onClick={() => view.selectSource(s)}>
-                  <Switch on={src().enabled} label={`Source ${s + 1} on`}
-                    onChange={(on) => editor.commit(editSource(editor.patch(), s, { enabled: on }))} />
-                  <span class="num">{s + 1}</span>
-                  <span class="name">{SHAPES[src().shape.kind].label}</span>
-                  <span class="rate">{rateText(src().rate)}</span>
-                  {meter(() => editor.live.source(s))}
-                  <button type="button" class="icon remove" title="Remove" aria-label={`Remove source ${s + 1}`}
-                    onClick={(e) => {
-                      e.stopPropagation();
-                      editor.commit(removeSource(editor.patch(), s));
-                      if (view.source() === s) view.selectSource(0);
-                    }}>
-                    ×
-                  </button>
-                </li>
-              );
-            }}
-          </For>
-        </ol>
+        <div class="metered-list">
+          <ol>
+            <For each={sources()}>
+              {(s) => {
+                const src = () => editor.patch().sources[s];
+                return (
+                  <li classList={{ off: !src().enabled, selected: view.source() === s }}
+                    onClick={() => view.selectSource(s)}>
+                    <Switch on={src().enabled} label={`Source ${s + 1} on`}
+                      onChange={(on) => editor.commit(editSource(editor.patch(), s, { enabled: on }))} />
+                    <span class="num">{s + 1}</span>
+                    <span class="name">{SHAPES[src().shape.kind].label}</span>
+                    <span class="rate">{rateText(src().rate)}</span>
+                    <span />
+                    <button type="button" class="icon remove" title="Remove" aria-label={`Remove source ${s + 1}`}
+                      onClick={(e) => {
+                        e.stopPropagation();
+                        editor.commit(removeSource(editor.patch(), s));
+                        if (view.source() === s) view.selectSource(0);
+                      }}>
+                      ×
+                    </button>
+                  </li>
+                );
+              }}
+            </For>
+          </ol>
+          {meters(sources, (s) => editor.live.source(s))}
+        </div>
       </section>
       <section class="list outputs" aria-label="Outputs">
         <ListHead title="Outputs" add="Add an output" full={addOutput(editor.patch()) === null}
@@ -89,35 +99,38 @@ export function Lists(props: { editor: Editor; view: View }) {
             editor.commit(added.patch);
             view.selectOutput(added.index);
           }} />
-        <ol>
-          <For each={outputs()}>
-            {(o) => {
-              const out = () => editor.patch().outputs[o];
-              return (
-                <li classList={{ off: !out().enabled, selected: view.output() === o }}
-                  onClick={() => view.selectOutput(o)}>
-                  <Switch on={out().enabled} label={`Output ${o + 1} on`}
-                    onChange={(on) => editor.commit(editOutput(editor.patch(), o, { enabled: on }))} />
-                  <span class="num">{o + 1}</span>
-                  <span class="name">
-                    {out().signal.kind === 'routed' ? `CC ${out().cc}` : SIGNAL_NAMES[out().signal.kind]}
-                    {out().fine ? ` / ${out().cc + 32}` : ''}
-                  </span>
-                  <span class="rate">ch {out().channel + 1}</span>
-                  {meter(() => editor.live.outputs[o])}
-                  <button type="button" class="icon remove" title="Remove" aria-label={`Remove output ${o + 1}`}
-                    onClick={(e) => {
-                      e.stopPropagation();
-                      editor.commit(removeOutput(editor.patch(), o));
-                      if (view.output() === o) view.selectOutput(0);
-                    }}>
-                    ×
-                  </button>
-                </li>
-              );
-            }}
-          </For>
-        </ol>
+        <div class="metered-list">
+          <ol>
+            <For each={outputs()}>
+              {(o) => {
+                const out = () => editor.patch().outputs[o];
+                return (
+                  <li classList={{ off: !out().enabled, selected: view.output() === o }}
+                    onClick={() => view.selectOutput(o)}>
+                    <Switch on={out().enabled} label={`Output ${o + 1} on`}
+                      onChange={(on) => editor.commit(editOutput(editor.patch(), o, { enabled: on }))} />
+                    <span class="num">{o + 1}</span>
+                    <span class="name">
+                      {out().signal.kind === 'routed' ? `CC ${out().cc}` : SIGNAL_NAMES[out().signal.kind]}
+                      {out().fine ? ` / ${out().cc + 32}` : ''}
+                    </span>
+                    <span class="rate">ch {out().channel + 1}</span>
+                    <span />
+                    <button type="button" class="icon remove" title="Remove" aria-label={`Remove output ${o + 1}`}
+                      onClick={(e) => {
+                        e.stopPropagation();
+                        editor.commit(removeOutput(editor.patch(), o));
+                        if (view.output() === o) view.selectOutput(0);
+                      }}>
+                      ×
+                    </button>
+                  </li>
+                );
+              }}
+            </For>
+          </ol>
+          {meters(outputs, (o) => editor.live.outputs[o])}
+        </div>
       </section>
     </>
   );
