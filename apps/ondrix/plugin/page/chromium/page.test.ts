@@ -1,4 +1,4 @@
-import { existsSync, readdirSync, readFileSync, writeFileSync } from 'node:fs';
+import { existsSync, mkdirSync, readdirSync, readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { isDeepStrictEqual } from 'node:util';
 import type { Browser, Page } from 'playwright-core';
@@ -230,6 +230,8 @@ describe('presets', () => {
     };
     await session.open();
     await stateBecomes(asSent(starterPatch()));
+    // The folder appears with the page's first presets_list, which may still be on its way.
+    mkdirSync(server.presets, { recursive: true });
     writeFileSync(join(server.presets, 'Old.vtond'), JSON.stringify(old, null, 2));
     await page.getByRole('button', { name: 'Refresh' }).click();
     await page.getByRole('button', { name: 'Old', exact: true }).click();
