@@ -1,6 +1,7 @@
 // The drawn shape's pad: drag to draw; the table changes live and is committed once at the end.
-import { createEffect, onCleanup, onMount } from 'solid-js';
+import { createEffect } from 'solid-js';
 import { padIndex, padValue, stroke } from '../controls/pad';
+import { redrawOnResize, surface } from './canvas';
 
 export function DrawnPad(props: {
   table: readonly number[];
@@ -15,18 +16,9 @@ export function DrawnPad(props: {
   let table: number[] = [];
 
   function draw() {
-    const ctx = canvas.getContext('2d');
-    if (!ctx) return;
-    const ratio = window.devicePixelRatio || 1;
-    const w = canvas.clientWidth;
-    const h = canvas.clientHeight;
-    if (canvas.width !== Math.round(w * ratio) || canvas.height !== Math.round(h * ratio)) {
-      canvas.width = Math.round(w * ratio);
-      canvas.height = Math.round(h * ratio);
-    }
-    ctx.setTransform(ratio, 0, 0, ratio, 0, 0);
-    ctx.clearRect(0, 0, w, h);
-    const style = getComputedStyle(canvas);
+    const sheet = surface(canvas);
+    if (!sheet) return;
+    const { ctx, w, h, style } = sheet;
     ctx.strokeStyle = style.getPropertyValue('--grid');
     ctx.lineWidth = 1;
     ctx.beginPath();
@@ -49,12 +41,10 @@ export function DrawnPad(props: {
     ctx.stroke();
   }
 
-  onMount(() => {
-    const observer = new ResizeObserver(draw);
-    observer.observe(canvas);
-    onCleanup(() => observer.disconnect());
-  });
+  redrawOnResize(() => canvas, draw);
   createEffect(() => {
+    // Read before drawing: a canvas without a size yet draws nothing, but must still follow these.
+    void props.table;
     void props.theme;
     draw();
   });

@@ -1,10 +1,11 @@
 // The scope: the selected source's four tap traces over the last 1000 live frames.
-import { createEffect, onCleanup, onMount } from 'solid-js';
+import { createEffect } from 'solid-js';
 import { gridLines, scopeRange } from '../controls/scope';
 import type { Editor } from '../editor';
 import { SHAPES } from '../patch/shapes';
 import { TAP_COUNT } from '../patch/types';
 import type { View } from '../view';
+import { redrawOnResize, surface } from './canvas';
 
 export function Scope(props: { editor: Editor; view: View }) {
   const editor = props.editor;
@@ -13,23 +14,13 @@ export function Scope(props: { editor: Editor; view: View }) {
   function draw() {
     const s = props.view.source();
     const source = editor.patch().sources[s];
-    const ctx = canvas.getContext('2d');
-    if (!ctx) return;
-    const ratio = window.devicePixelRatio || 1;
-    const w = canvas.clientWidth;
-    const h = canvas.clientHeight;
-    if (w === 0 || h === 0) return;
-    if (canvas.width !== Math.round(w * ratio) || canvas.height !== Math.round(h * ratio)) {
-      canvas.width = Math.round(w * ratio);
-      canvas.height = Math.round(h * ratio);
-    }
-    ctx.setTransform(ratio, 0, 0, ratio, 0, 0);
-    ctx.clearRect(0, 0, w, h);
+    const sheet = surface(canvas);
+    if (!sheet) return;
+    const { ctx, w, h, style } = sheet;
     const traces = Array.from({ length: TAP_COUNT }, (_, t) => editor.live.tapRings[s * TAP_COUNT + t].values());
     const [low, high] = scopeRange(traces, source.unipolar);
     const pad = 10;
     const y = (v: number) => pad + ((high - v) / (high - low)) * (h - 2 * pad);
-    const style = getComputedStyle(canvas);
     ctx.font = `10px ${style.fontFamily}`;
     ctx.textBaseline = 'middle';
     for (const v of gridLines([low, high])) {
@@ -57,11 +48,7 @@ export function Scope(props: { editor: Editor; view: View }) {
     }
   }
 
-  onMount(() => {
-    const observer = new ResizeObserver(draw);
-    observer.observe(canvas);
-    onCleanup(() => observer.disconnect());
-  });
+  redrawOnResize(() => canvas, draw);
   createEffect(() => {
     editor.liveFrame();
     props.view.theme();

@@ -53,15 +53,20 @@ export function SourceEditor(props: { editor: Editor; view: View }) {
     props.view.setLayout({ bottom: 'modulation' });
   };
 
-  /** An amount control of the source with its button for modulation from another source. */
+  /** The button that routes another source into one of this source's controls. */
+  const Modulate = (p: { param: Param; label: string }) => (
+    <button type="button" class="icon mod" title={`Modulate ${p.label} from another source`}
+      aria-label={`Modulate ${p.label}`} onClick={() => modulate(p.param)}>
+      +
+    </button>
+  );
+
+  /** An amount control of the source with its modulation button. */
   const Control = (p: { param: Param & keyof Source; label: string; min: 0 | -1 }) => (
     <div class="control">
       <AmountSlider label={p.label} min={p.min} value={src()[p.param] as number}
         onInput={(v) => live({ [p.param]: v })} onCommit={(v) => commit({ [p.param]: v })} />
-      <button type="button" class="icon mod" title={`Modulate ${p.label} from another source`}
-        aria-label={`Modulate ${p.label}`} onClick={() => modulate(p.param)}>
-        +
-      </button>
+      <Modulate param={p.param} label={p.label} />
     </div>
   );
 
@@ -142,10 +147,7 @@ export function SourceEditor(props: { editor: Editor; view: View }) {
               Clocked
             </button>
           </div>
-          <button type="button" class="icon mod" title="Modulate Rate from another source"
-            aria-label="Modulate Rate" onClick={() => modulate('rate')}>
-            +
-          </button>
+          <Modulate param="rate" label="Rate" />
         </header>
         <Show
           when={src().rate.mode === 'free' ? (src().rate as { hz: number }) : null}
