@@ -67,14 +67,17 @@ describe('themes', () => {
     for (const id of ['midnight', 'graphite', 'violet', 'amber', 'daylight', 'paper']) {
       await theme.selectOption(id);
       expect(await root()).toBe(id);
+      await page.waitForTimeout(200); // the switches' thumbs slide
       await page.screenshot({ path: join(SHOTS, `theme-${id}.png`) });
     }
     await page.emulateMedia({ colorScheme: 'dark' });
     await theme.selectOption('system');
     expect(await root()).toBe('midnight');
+    await page.waitForTimeout(200);
     await page.screenshot({ path: join(SHOTS, 'theme-system-dark.png') });
     await page.emulateMedia({ colorScheme: 'light' });
     expect(await until(root, (t) => t === 'daylight')).toBe('daylight');
+    await page.waitForTimeout(200);
     await page.screenshot({ path: join(SHOTS, 'theme-system-light.png') });
     expect(await page.evaluate(() => localStorage.getItem('vantrel.theme'))).toBe('system');
     await page.reload();
@@ -125,6 +128,21 @@ describe('controls', () => {
     expect([...got.slice(0, 10), ...got.slice(21)]).toEqual([...table.slice(0, 10), ...table.slice(21)]);
     await page.keyboard.press('Control+z');
     await pluginPatchWhere((p) => isDeepStrictEqual(p, asSent(drawn)));
+    expect(await page.getByRole('button', { name: 'Undo' }).isDisabled()).toBe(true);
+  });
+
+  it('leaves an empty drawn table alone', async () => {
+    const empty = starterPatch();
+    empty.sources[0] = { ...empty.sources[0], shape: { kind: 'drawn', table: [] } };
+    await openWith(empty);
+    const pad = page.getByLabel('Drawn shape');
+    const box = (await pad.boundingBox())!;
+    await page.mouse.move(box.x + 20, box.y + 20);
+    await page.mouse.down();
+    await page.mouse.move(box.x + box.width - 20, box.y + box.height - 20);
+    await page.mouse.up();
+    await page.waitForTimeout(300);
+    expect(await server.patch()).toEqual(asSent(empty));
     expect(await page.getByRole('button', { name: 'Undo' }).isDisabled()).toBe(true);
   });
 
