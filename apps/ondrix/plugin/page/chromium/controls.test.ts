@@ -104,6 +104,26 @@ describe('controls', () => {
     await pluginPatchWhere((p) => p.sources[0].a === 0.5);
   });
 
+  it('drags an amount slider: its width is the whole range, Shift five times finer', async () => {
+    await session.open();
+    await pluginPatchWhere((p) => isDeepStrictEqual(p, asSent(starterPatch())));
+    const box = (await page.getByRole('slider', { name: 'Offset' }).boundingBox())!;
+    const y = box.y + box.height / 2;
+    await page.mouse.move(box.x + box.width * 0.25, y);
+    await page.mouse.down(); // -0.5 under the pointer
+    await page.mouse.move(box.x + box.width * 0.35, y, { steps: 3 }); // a tenth of the width: +0.2
+    await page.mouse.up();
+    await pluginPatchWhere((p) => p.sources[0].offset === -0.3);
+    await page.mouse.move(box.x + box.width * 0.6, y);
+    await page.mouse.down(); // +0.2
+    await page.keyboard.down('Shift');
+    await page.mouse.move(box.x + box.width * 0.85, y, { steps: 5 }); // a quarter: +0.5, finer +0.1
+    await page.keyboard.up('Shift');
+    await page.mouse.up();
+    await pluginPatchWhere((p) => p.sources[0].offset === 0.3);
+    expect(await page.getByRole('slider', { name: 'Offset' }).getAttribute('aria-valuetext')).toBe('+30%');
+  });
+
   it('draws on the pad from index 10 to 20 as one undo step', async () => {
     const drawn = starterPatch();
     const table = Array.from({ length: 32 }, (_, i) => Math.cos((2 * Math.PI * i) / 32));
