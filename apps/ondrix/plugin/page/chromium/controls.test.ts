@@ -240,6 +240,11 @@ describe('sizes, layout and display', () => {
     await page.reload();
     await page.getByRole('tab', { name: 'Modulation', selected: true }).waitFor();
     expect((await page.getByLabel('Lists').boundingBox())!.width).toBe(330);
+    await page.getByRole('button', { name: 'Left panel' }).click();
+    await page.reload();
+    await page.getByRole('tab', { name: 'Modulation', selected: true }).waitFor();
+    expect(await page.getByLabel('Lists').count()).toBe(0);
+    expect(await stored()).toMatchObject({ leftWidth: 330, leftOpen: false });
     // Double-clicking the scope's edge gives the scope half the height again.
     await page.evaluate(() => localStorage.setItem('vantrel.ondrix.layout', '{"share":0.7}'));
     await page.reload();
