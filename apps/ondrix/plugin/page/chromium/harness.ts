@@ -178,7 +178,7 @@ export async function openSession(
 }
 
 /** Polls until `probe` gives a value that passes `ok`; returns the last value. */
-export async function until<T>(probe: () => Promise<T>, ok: (v: T) => boolean, ms = 5000): Promise<T> {
+export async function until<T>(probe: () => Promise<T>, ok: (v: T) => boolean, ms = 10_000): Promise<T> {
   const end = Date.now() + ms;
   for (;;) {
     const v = await probe();

@@ -13,6 +13,7 @@ interface Column {
 }
 
 const columns = new Set<Column>();
+let colours: { track: string; bar: string } | null = null; // the theme's, read once per theme
 
 export function addMeterColumn(
   canvas: HTMLCanvasElement,
@@ -36,15 +37,18 @@ function draw(column: Column, force: boolean) {
   const scale = canvas.width / canvas.clientWidth || 1;
   const width = canvas.width;
   const mid = width / 2;
-  const style = getComputedStyle(canvas);
+  if (!colours) {
+    const style = getComputedStyle(canvas);
+    colours = { track: style.getPropertyValue('--panel'), bar: style.getPropertyValue('--accent') };
+  }
   g.clearRect(0, 0, width, canvas.height);
   for (let i = 0; i < count; i++) {
     const v = clamp(read(i));
     shown[i] = v;
     const y = (i * ROW_HEIGHT + (ROW_HEIGHT - BAR_HEIGHT) / 2) * scale;
-    g.fillStyle = style.getPropertyValue('--panel');
+    g.fillStyle = colours.track;
     g.fillRect(0, y, width, BAR_HEIGHT * scale);
-    g.fillStyle = style.getPropertyValue('--accent');
+    g.fillStyle = colours.bar;
     g.fillRect(v < 0 ? mid + v * mid : mid, y, Math.abs(v) * mid, BAR_HEIGHT * scale);
   }
 }
@@ -56,5 +60,6 @@ export function drawMeters(): void {
 
 /** The theme changed: redraw everything in its colours. */
 export function restyleMeters(): void {
+  colours = null;
   for (const column of columns) draw(column, true);
 }
