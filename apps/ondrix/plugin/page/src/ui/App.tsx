@@ -113,10 +113,8 @@ export function App(props: { editor: Editor; view: View; Dialog: () => unknown }
           <For each={THEMES}>{(t) => <option value={t}>{THEME_LABELS[t]}</option>}</For>
           <option value="system">System</option>
         </select>
+        {/* A stored size off the list is in use all the same, with no option marked. */}
         <select aria-label="Interface size" title="Interface size"
-          ref={(el) => queueMicrotask(() => {
-            if (listedScale(view.scale()) === null) el.selectedIndex = -1;
-          })}
           value={listedScale(view.scale()) === null ? '' : String(view.scale())}
           onChange={(e) => view.pickScale(Number(e.currentTarget.value))}>
           <For each={UI_SCALES}>{(s) => <option value={String(s)}>{Math.round(s * 100)}%</option>}</For>
