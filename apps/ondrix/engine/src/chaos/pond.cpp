@@ -7,6 +7,7 @@
 
 #include "chaos/cells.hpp"
 #include "chaos/rules.hpp"
+#include "chaos/tap_cells.hpp"
 
 namespace ondrix_engine::chaos::detail {
 namespace {
@@ -74,27 +75,6 @@ void propagate(Chaos::Pond& p, std::span<const cells::HexCell> plate, float damp
     std::swap(p.previous, p.current);
 }
 
-void choose_tap_cells(Chaos::Pond& p, std::span<const cells::HexCell> plate, float spread) {
-    p.tap_spread = spread;
-    const float reach = 3.2f * spread;
-    for (std::size_t k = 0; k < 4; ++k) {
-        const float px = reach * tap_directions[k].x;
-        const float py = reach * tap_directions[k].y;
-        std::size_t best = 0;
-        float best_d2 = std::numeric_limits<float>::infinity();
-        for (std::size_t i = 0; i < plate.size(); ++i) {
-            const float dx = plate[i].x - px;
-            const float dy = plate[i].y - py;
-            const float d2 = dx * dx + dy * dy;
-            if (d2 < best_d2) {
-                best_d2 = d2;
-                best = i;
-            }
-        }
-        p.tap_cells[k] = best;
-    }
-}
-
 }  // namespace
 
 Taps step_pond(Chaos::Pond& p, std::uint32_t& rng, const Inputs& in) {
@@ -133,7 +113,8 @@ Taps step_pond(Chaos::Pond& p, std::uint32_t& rng, const Inputs& in) {
 
     // Taps.
     if (in.spread != p.tap_spread || std::isnan(in.spread) || std::isnan(p.tap_spread)) {
-        choose_tap_cells(p, plate, in.spread);
+        p.tap_spread = in.spread;
+        for (std::size_t k = 0; k < 4; ++k) p.tap_cells[k] = cells::tap_cell(k, in.spread);
     }
     const float gain = p.wave ? 7.0f : 3.0f;
     Taps taps;
