@@ -191,9 +191,7 @@ void Engine::run_outputs(std::uint64_t tick, double beat_t, bool running, std::v
                 break;
             case OutputPlan::Kind::routed: {
                 float sum = 0.0f;
-                for (const RouteTerm& r : routes_.into_output(j)) {
-                    sum += tap_sets_[0][r.from][r.tap] * r.amount;
-                }
+                for (const RouteTerm& r : routes_.into_output(j)) sum += tap_at(r.tap) * r.amount;
                 v = output_stage::routed(o.offset + sum, o.bipolar);
                 break;
             }

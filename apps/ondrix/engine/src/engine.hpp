@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "cc.hpp"
@@ -65,6 +66,14 @@ class Engine {
   private:
     // One tick of source i: route modulation, drifts, phase, raw taps and their processing.
     void run_source(std::size_t i, double beat_t, float beats_per_tick);
+    // The tap value a route term reads: the float at its byte offset into the two tap sets.
+    float tap_at(std::uint32_t offset) const {
+        static_assert(sizeof(tap_sets_) == 2 * SOURCE_COUNT * TAP_COUNT * sizeof(float));
+        float v;
+        std::memcpy(&v, reinterpret_cast<const unsigned char*>(tap_sets_.data()) + offset,
+                    sizeof v);
+        return v;
+    }
     // One tick of the output stage: values and Cc records of all 64 outputs.
     void run_outputs(std::uint64_t tick, double beat_t, bool running, std::vector<Cc>& out);
 

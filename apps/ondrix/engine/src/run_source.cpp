@@ -55,9 +55,7 @@ void Engine::run_source(std::size_t i, double beat_t, float beats_per_tick) {
     if (routes_.drives_source(i)) {
         for (std::size_t p = 0; p < RouteIndex::PARAMS; ++p) {
             float sum = 0.0f;
-            for (const RouteTerm& r : routes_.into_source(i, p)) {
-                sum += tap_sets_[r.previous][r.from][r.tap] * r.amount;
-            }
+            for (const RouteTerm& r : routes_.into_source(i, p)) sum += tap_at(r.tap) * r.amount;
             m[p] = sum;
         }
     }
