@@ -125,6 +125,10 @@ void Engine::run_source(std::size_t i, double beat_t, float beats_per_tick) {
         raw = st.chaos->step(rng_, TICK, speed, a, b, spread, p);
     } else if (!runs_on_chaos(kind)) {
         const waveforms::Controls c = waveforms::Controls::from(a, b);
+        // A curve's exponent is the same for every tap.
+        float curve = 1.0f;
+        if (kind == Kind::Triangle) curve = waveforms::triangle_curve(c);
+        if (kind == Kind::Saw) curve = waveforms::saw_curve(c);
         std::span<const float> table;
         if (const auto* drawn = s.shape.get_if<settings::Shape::Drawn>()) table = drawn->table;
         for (std::size_t k = 0; k < TAP_COUNT; ++k) {
@@ -153,10 +157,10 @@ void Engine::run_source(std::size_t i, double beat_t, float beats_per_tick) {
                     raw[k] = waveforms::sine(tp, c);
                     break;
                 case Kind::Triangle:
-                    raw[k] = waveforms::triangle(tp, c);
+                    raw[k] = waveforms::triangle(tp, c, curve);
                     break;
                 case Kind::Saw:
-                    raw[k] = waveforms::saw(tp, c);
+                    raw[k] = waveforms::saw(tp, c, curve);
                     break;
                 case Kind::Square:
                     raw[k] = waveforms::square(tp, c);
