@@ -4,7 +4,6 @@
 
 #include "chaos/cells.hpp"
 #include "chaos/rules.hpp"
-#include "chaos/tap_cells.hpp"
 
 namespace ondrix_engine::chaos {
 namespace {
@@ -24,7 +23,7 @@ Chaos::Variant starting_state(std::uint8_t kind, std::uint32_t seed) {
             Chaos::Pond pond;
             pond.wave = kind == kind_wave;
             const std::size_t cells = cells::CELLS().size();
-            cells::prepare_tap_cells();
+            detail::prepare_pond();
             pond.current.assign(cells, 0.0f);
             pond.previous.assign(cells, 0.0f);
             pond.next.assign(cells, 0.0f);
