@@ -172,7 +172,14 @@ void Engine::step(std::uint32_t ticks, const StepContext& context, std::vector<C
             beat_ = beat_t;
         }
         tap_sets_[1] = tap_sets_[0];
-        for (std::size_t i = 0; i < SOURCE_COUNT; ++i) run_source(i, beat_t, beats_per_tick);
+        // A disabled source gives 0 and stands still: its state, phase and drifts wait.
+        for (std::size_t i = 0; i < SOURCE_COUNT; ++i) {
+            if (patch_.sources[i].enabled) {
+                run_source(i, beat_t, beats_per_tick);
+            } else {
+                tap_sets_[0][i] = {};
+            }
+        }
         beat_ += static_cast<double>(beats_per_tick);
         run_outputs(t, beat_t, running, out);
         if (reset_ticks_ > 0) --reset_ticks_;

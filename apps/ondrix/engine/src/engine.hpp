@@ -64,7 +64,8 @@ class Engine {
     bool was_playing() const { return was_playing_; }
 
   private:
-    // One tick of source i: route modulation, drifts, phase, raw taps and their processing.
+    // One tick of enabled source i: route modulation, drifts, phase, raw taps and their
+    // processing.
     void run_source(std::size_t i, double beat_t, float beats_per_tick);
     // The tap value a route term reads: the float at its byte offset into the two tap sets.
     float tap_at(std::uint32_t offset) const {

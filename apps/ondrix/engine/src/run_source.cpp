@@ -45,10 +45,6 @@ float reduce_bits(float v, unsigned bits, bool unipolar) {
 void Engine::run_source(std::size_t i, double beat_t, float beats_per_tick) {
     const settings::Source& s = patch_.sources[i];
     State& st = states_[i];
-    if (!s.enabled) {
-        tap_sets_[0][i] = {};
-        return;
-    }
 
     // Route modulation: lower-numbered sources have run this tick, the rest not yet.
     std::array<float, RouteIndex::PARAMS> m{};
