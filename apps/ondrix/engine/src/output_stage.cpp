@@ -7,15 +7,6 @@
 
 namespace ondrix_engine {
 
-namespace {
-
-// round(x), held to 0..hi; a NaN gives 0.
-std::uint32_t to_level(float x, float hi) {
-    return static_cast<std::uint32_t>(numeric::clamp(numeric::round(x), 0.0f, hi));
-}
-
-}  // namespace
-
 void Engine::run_outputs(std::uint64_t tick, double beat_t, bool running, std::vector<Cc>& out) {
     // Records go only into the room the list already has.
     std::size_t room = out.capacity() - out.size();
@@ -52,7 +43,7 @@ void Engine::run_outputs(std::uint64_t tick, double beat_t, bool running, std::v
         Sent& sent = sent_[j];
         if (o.fine) {
             // 14-bit: the upper 7 bits on cc when they changed, then the lower 7 on cc + 32.
-            const std::uint32_t level = to_level(v * 16383.0f, 65535.0f);
+            const std::uint32_t level = numeric::round_to_level(v * 16383.0f, 65535.0f);
             if (sent.valid != 0 && sent.last == level) continue;
             if (room < 2) continue;
             const auto upper = static_cast<std::uint8_t>(level >> 7);
@@ -65,7 +56,7 @@ void Engine::run_outputs(std::uint64_t tick, double beat_t, bool running, std::v
             --room;
             sent = {1, static_cast<std::uint16_t>(level)};
         } else {
-            const std::uint32_t level = to_level(v * 127.0f, 255.0f);
+            const std::uint32_t level = numeric::round_to_level(v * 127.0f, 255.0f);
             if (sent.valid != 0 && sent.last == (level << 7)) continue;
             if (room == 0) continue;
             out.push_back({tick, o.channel, o.cc, static_cast<std::uint8_t>(level)});
