@@ -7,9 +7,9 @@
 namespace ondrix_engine::chaos::cells {
 
 // The nearest cell to tap `tap` (0-3) at `spread`. For a spread in [0, 1] only the few cells that
-// can be nearest somewhere on the tap's ray are measured; any other spread (NaN included) is
-// measured against every cell. Either way the answer is the one the full scan gives. Builds its
-// lists on first use (see `prepare_tap_cells`); allocates nothing afterwards.
+// can be nearest somewhere on that stretch of the tap's ray are measured; any other spread (NaN
+// included) is measured against every cell. Either way the answer is the one the full scan gives.
+// Builds its lists on first use (see `prepare_tap_cells`); allocates nothing afterwards.
 std::size_t tap_cell(std::size_t tap, float spread);
 
 // The same answer from a scan of every cell, for comparison.
