@@ -2,8 +2,10 @@
 
 #include <bit>
 #include <cstdint>
+#include <vector>
 
 #include "cc.hpp"
+#include "engine.hpp"
 
 namespace ondrix_engine::testing {
 
@@ -21,6 +23,14 @@ struct Checksum {
     void add(const Cc& cc) {
         add(static_cast<std::uint32_t>(cc.tick));
         add(static_cast<std::uint32_t>(cc.channel << 16 | cc.cc << 8 | cc.value));
+    }
+    // What one step call left: every tap and output value of its last tick, and its records.
+    void add_step(const Engine& engine, const std::vector<Cc>& out) {
+        for (const SourceTaps& taps : engine.taps()) {
+            for (float v : taps) add(v);
+        }
+        for (float v : engine.values()) add(v);
+        for (const Cc& cc : out) add(cc);
     }
 };
 
