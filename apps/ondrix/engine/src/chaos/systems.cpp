@@ -70,10 +70,11 @@ EnergyPowers energy_powers_of(float dt) {
     return {1.0 - std::pow(0.9992, ticks), limit, 1.0 / limit};
 }
 
-// The engine always steps by 1 ms: its powers are worked out once.
+// The engine always steps by 1 ms: its powers are worked out once, when the library loads.
+const EnergyPowers per_tick_powers = energy_powers_of(0.001f);
+
 EnergyPowers energy_powers(float dt) {
-    static const EnergyPowers per_tick = energy_powers_of(0.001f);
-    return dt == 0.001f ? per_tick : energy_powers_of(dt);
+    return dt == 0.001f ? per_tick_powers : energy_powers_of(dt);
 }
 
 // Jumps of the walks handled in one call at most; past it the backlog is dropped, so that an
