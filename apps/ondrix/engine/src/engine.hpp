@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <vector>
 
 #include "cc.hpp"
@@ -74,6 +75,18 @@ class Engine {
         std::memcpy(&v, reinterpret_cast<const unsigned char*>(tap_sets_.data()) + offset,
                     sizeof v);
         return v;
+    }
+    // 0 plus each term's tap value times its amount, in the terms' order; two terms a turn.
+    float route_sum(std::span<const RouteTerm> terms) const {
+        float sum = 0.0f;
+        const RouteTerm* r = terms.data();
+        const RouteTerm* const end = r + terms.size();
+        for (; end - r >= 2; r += 2) {
+            sum += tap_at(r[0].tap) * r[0].amount;
+            sum += tap_at(r[1].tap) * r[1].amount;
+        }
+        if (r != end) sum += tap_at(r->tap) * r->amount;
+        return sum;
     }
     // One tick of the output stage: values and Cc records of all 64 outputs.
     void run_outputs(std::uint64_t tick, double beat_t, bool running, std::vector<Cc>& out);

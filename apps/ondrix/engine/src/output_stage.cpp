@@ -19,12 +19,9 @@ void Engine::run_outputs(std::uint64_t tick, double beat_t, bool running, std::v
         switch (o.kind) {
             case OutputPlan::Kind::steady:
                 break;
-            case OutputPlan::Kind::routed: {
-                float sum = 0.0f;
-                for (const RouteTerm& r : routes_.into_output(j)) sum += tap_at(r.tap) * r.amount;
-                v = output_stage::routed(o.offset + sum, o.bipolar);
+            case OutputPlan::Kind::routed:
+                v = output_stage::routed(o.offset + route_sum(routes_.into_output(j)), o.bipolar);
                 break;
-            }
             case OutputPlan::Kind::clock:
                 v = output_stage::clock(o.ppqn, beat_t, running);
                 break;

@@ -49,11 +49,8 @@ void Engine::run_source(std::size_t i, double beat_t, float beats_per_tick) {
     // Route modulation: lower-numbered sources have run this tick, the rest not yet.
     std::array<float, RouteIndex::PARAMS> m{};
     if (routes_.drives_source(i)) {
-        for (std::size_t p = 0; p < RouteIndex::PARAMS; ++p) {
-            float sum = 0.0f;
-            for (const RouteTerm& r : routes_.into_source(i, p)) sum += tap_at(r.tap) * r.amount;
-            m[p] = sum;
-        }
+        for (std::size_t p = 0; p < RouteIndex::PARAMS; ++p)
+            m[p] = route_sum(routes_.into_source(i, p));
     }
     const float depth = clamp(s.depth + m[at(Param::Depth)], -1.0f, 1.0f);
     const float offset = s.offset + m[at(Param::Offset)];
