@@ -1,7 +1,7 @@
 // The queue and the spin lock between two threads, for ThreadSanitizer to watch.
 
-#include "helpers/fixed_queue.hpp"
-#include "helpers/spin_lock.hpp"
+#include "shared/fixedqueue.hpp"
+#include "shared/spin_lock.hpp"
 
 #include <cstdint>
 #include <memory>

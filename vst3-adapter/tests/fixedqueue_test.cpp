@@ -1,4 +1,4 @@
-#include "helpers/fixed_queue.hpp"
+#include "shared/fixedqueue.hpp"
 
 #include <cstdint>
 #include <memory>
