@@ -146,6 +146,18 @@ public:
     Steinberg::uint32 PLUGIN_API release() override { return SingleComponentEffect::release(); }
 
     // Processing and buses
+    tresult PLUGIN_API setupProcessing(Steinberg::Vst::ProcessSetup& setup) override;
+    tresult PLUGIN_API process(Steinberg::Vst::ProcessData& data) override;
+    tresult PLUGIN_API setBusArrangements(Steinberg::Vst::SpeakerArrangement* inputs,
+                                          Steinberg::int32 numIns,
+                                          Steinberg::Vst::SpeakerArrangement* outputs,
+                                          Steinberg::int32 numOuts) override;
+    tresult PLUGIN_API getBusInfo(Steinberg::Vst::MediaType type, Steinberg::Vst::BusDirection dir,
+                                  Steinberg::int32 index, Steinberg::Vst::BusInfo& info) override;
+    Steinberg::uint32 PLUGIN_API getLatencySamples() override;
+    Steinberg::uint32 PLUGIN_API getTailSamples() override;
+    // Tempo, time signature, musical and bar position, cycle and transport state.
+    Steinberg::uint32 PLUGIN_API getProcessContextRequirements() override;
 
     // Main-thread services
     void param_rescan(clap_param_rescan_flags flags) override;
@@ -167,6 +179,8 @@ public:
     void onBeginEdit(clap_id id) override;
     void onPerformEdit(const clap_event_param_value_t* value) override;
     void onEndEdit(clap_id id) override;
+    // The main-thread tick: queued edits to the host, then the parameter flush, the plug-in's
+    // main-thread callback, a component restart, a resize of the editor and the due timers.
     void onIdle() override;
 
     // MIDI mapping, note expressions, units, texts, context menus
@@ -256,6 +270,8 @@ protected:
     void syncParameterValuesFromClap();
     // Drops the mirrored host context menu and its items.
     void clearContextMenu();
+    // Main-thread services: hands every queued gesture and value to the host, in order.
+    void deliverQueuedEdits();
     // Everything `terminate` ends before the instance goes: processing, activation, the idle
     // attachment and the editor view.
     void shutDown();

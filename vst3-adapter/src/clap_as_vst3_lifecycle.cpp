@@ -188,6 +188,8 @@ tresult PLUGIN_API ClapAsVst3::setActive(TBool state) {
         onEndEdit(id);
     }
     openGestures.clear();
+    // No idle tick comes before the next activation: the host hears of the ends now.
+    deliverQueuedEdits();
     return SingleComponentEffect::setActive(false);
 }
 
