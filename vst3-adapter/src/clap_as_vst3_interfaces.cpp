@@ -41,6 +41,44 @@ void toHost(const std::string& text, String128 out) {
 
 }  // namespace
 
+tresult PLUGIN_API ClapAsVst3::queryInterface(const TUID iid, void** obj) {
+    if (obj == nullptr) {
+        return kInvalidArgument;
+    }
+    // The optional interfaces are admitted only when the plug-in has what they pass on to.
+    const Clap::ClapPluginExtensions none;
+    const Clap::ClapPluginExtensions& extensions = plugin ? plugin->extensions() : none;
+    const auto offer = [&](const FUID& wanted, bool given, FUnknown* interface) {
+        if (!given || !FUnknownPrivate::iidEqual(iid, wanted)) {
+            return false;
+        }
+        addRef();
+        *obj = interface;
+        return true;
+    };
+    if (offer(IMidiMapping::iid, supportsMidiDialect, static_cast<IMidiMapping*>(this)) ||
+        offer(IContextMenuTarget::iid, extensions.contextMenu != nullptr,
+              static_cast<IContextMenuTarget*>(this)) ||
+        offer(ARA::IPlugInEntryPoint::iid, extensions.ara != nullptr,
+              static_cast<ARA::IPlugInEntryPoint*>(this)) ||
+        offer(ARA::IPlugInEntryPoint2::iid, extensions.ara != nullptr,
+              static_cast<ARA::IPlugInEntryPoint2*>(this)) ||
+        offer(Presonus::IGainReductionInfo::iid, extensions.gainAdjustmentMetering != nullptr,
+              static_cast<Presonus::IGainReductionInfo*>(this)) ||
+        offer(ChannelContext::IInfoListener::iid, extensions.trackInfo != nullptr,
+              static_cast<ChannelContext::IInfoListener*>(this)) ||
+        offer(INoteExpressionController::iid, true,
+              static_cast<INoteExpressionController*>(this))) {
+        return kResultOk;
+    }
+    // Component and controller are one object: there is nothing for a host to connect.
+    if (FUnknownPrivate::iidEqual(iid, IConnectionPoint::iid)) {
+        *obj = nullptr;
+        return kNoInterface;
+    }
+    return SingleComponentEffect::queryInterface(iid, obj);
+}
+
 tresult PLUGIN_API ClapAsVst3::getMidiControllerAssignment(int32 busIndex, int16 channel,
                                                            CtrlNumber controller, ParamID& id) {
     if (busIndex != 0 || controller < 0 || controller >= static_cast<int>(mappedControllers) ||
@@ -288,9 +326,4 @@ bool ClapAsVst3::context_menu_can_popup() {
 bool ClapAsVst3::context_menu_popup(const clap_context_menu_target_t* /*target*/,
                                     int32_t /*screenIndex*/, int32_t /*x*/, int32_t /*y*/) {
     return false;
-}
-
-void ClapAsVst3::clearContextMenu() {
-    contextMenu = nullptr;
-    contextMenuItems.clear();
 }
