@@ -8,6 +8,7 @@
 // creator holds the first reference.
 
 #include "clap/host.hpp"
+#include "context_menu_item.hpp"
 #include "os/idle.hpp"
 #include "sdk/ara_interfaces.hpp"
 #include "sdk/note_expression_types.hpp"
@@ -50,39 +51,6 @@ class ProcessAdapter;
 }  // namespace Clap
 
 class WrappedView;
-
-// One item of a host context menu mirrored into the plug-in's menu. `clapItem.label` points
-// into `label`, so an item is moved, never copied, once filled. Thread: main thread. Owner: the
-// ClapAsVst3 that mirrors the menu.
-struct wrapper_context_menu_item {
-    Steinberg::Vst::IContextMenuItem vst3Item{};
-    Steinberg::Vst::IContextMenuTarget* vst3Target = nullptr;
-    uint32_t clapKind = CLAP_CONTEXT_MENU_ITEM_ENTRY;
-    struct {
-        const char* label = nullptr;
-        bool is_enabled = false;
-        bool is_checked = false;
-        clap_id action_id = 0;
-    } clapItem;
-    std::string label;
-
-    wrapper_context_menu_item() = default;
-    wrapper_context_menu_item(const wrapper_context_menu_item&) = delete;
-    wrapper_context_menu_item& operator=(const wrapper_context_menu_item&) = delete;
-    wrapper_context_menu_item(wrapper_context_menu_item&& other) noexcept { *this = std::move(other); }
-    wrapper_context_menu_item& operator=(wrapper_context_menu_item&& other) noexcept {
-        vst3Item = other.vst3Item;
-        vst3Target = other.vst3Target;
-        clapKind = other.clapKind;
-        clapItem = other.clapItem;
-        label = std::move(other.label);
-        if (clapItem.label != nullptr) clapItem.label = label.c_str();
-        return *this;
-    }
-
-    // Fills the CLAP side from `vst3Item`; `index` becomes the action id of an entry.
-    void vst3_to_clap(uint32_t index);
-};
 
 class ClapAsVst3 : public Steinberg::Vst::SingleComponentEffect,
                    public Steinberg::Vst::IMidiMapping,
@@ -203,6 +171,16 @@ public:
         Steinberg::int32 busIndex, Steinberg::int16 channel, Steinberg::Vst::NoteExpressionTypeID id,
         const Steinberg::Vst::TChar* string,
         Steinberg::Vst::NoteExpressionValue& valueNormalized) override;
+    tresult PLUGIN_API getUnitByBus(Steinberg::Vst::MediaType type,
+                                    Steinberg::Vst::BusDirection dir, Steinberg::int32 busIndex,
+                                    Steinberg::int32 channel,
+                                    Steinberg::Vst::UnitID& unitId) override;
+    tresult PLUGIN_API getParamStringByValue(Steinberg::Vst::ParamID id,
+                                             Steinberg::Vst::ParamValue valueNormalized,
+                                             Steinberg::Vst::String128 string) override;
+    tresult PLUGIN_API getParamValueByString(Steinberg::Vst::ParamID id,
+                                             Steinberg::Vst::TChar* string,
+                                             Steinberg::Vst::ParamValue& valueNormalized) override;
     tresult PLUGIN_API executeMenuItem(Steinberg::int32 tag) override;
     const ARA::ARAFactory* PLUGIN_API getFactory() override;
     const ARA::ARAPlugInExtensionInstance* PLUGIN_API
@@ -212,6 +190,9 @@ public:
         ARA::ARAPlugInInstanceRoleFlags knownRoles,
         ARA::ARAPlugInInstanceRoleFlags assignedRoles) override;
     double PLUGIN_API getGainReductionValueInDb() override;
+    // The plug-in's side of the host's context menus: it may put the host's items for the whole
+    // plug-in or for one parameter into its own menu, and perform them. The adapter itself never
+    // shows a menu.
     bool supportsContextMenu() const override;
     bool context_menu_populate(const clap_context_menu_target_t* target,
                                const clap_context_menu_builder_t* builder) override;
