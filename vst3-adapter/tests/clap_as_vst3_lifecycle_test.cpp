@@ -259,10 +259,19 @@ struct Recorded : testing::Test {
     Recorded() { library.useStaticEntry(&fake.entry, nullptr); }
 };
 
+// One block of 64 samples with no buses, as the recording plug-in has none.
+tresult processBlock(IAudioProcessor& processor) {
+    ProcessData data{};
+    data.numSamples = 64;
+    data.symbolicSampleSize = kSample32;
+    return processor.process(data);
+}
+
 TEST_F(Recorded, LifecycleStepByStep) {
     fake.startFailures = 1;
     Component c(library);
     ProcessSetup setup{kRealtime, kSample32, 512, 48000.0};
+    const auto process = [&] { return processBlock(*c.processor); };
     const struct {
         const char* step;
         std::function<tresult()> call;
@@ -273,21 +282,26 @@ TEST_F(Recorded, LifecycleStepByStep) {
         {"setupProcessing", [&] { return c.processor->setupProcessing(setup); }, kResultOk, {}},
         {"setProcessing before activation", [&] { return c.processor->setProcessing(true); },
          kResultFalse, {}},
+        {"process before activation", process, kNotInitialized, {}},
         {"setActive(true)", [&] { return c.component->setActive(true); }, kResultOk,
          {"activate"}},
         {"setActive(true) again", [&] { return c.component->setActive(true); }, kResultFalse,
          {}},
         {"setProcessing(true), start fails", [&] { return c.processor->setProcessing(true); },
          kResultFalse, {"start_processing (fails)"}},
+        {"process after the failed start", process, kNotInitialized, {}},
         {"setProcessing(true) again", [&] { return c.processor->setProcessing(true); },
          kResultOk, {"start_processing"}},
+        {"process", process, kResultOk, {"process"}},
         {"setProcessing(true) while processing", [&] { return c.processor->setProcessing(true); },
          kResultOk, {}},
         {"setProcessing(false)", [&] { return c.processor->setProcessing(false); }, kResultOk,
          {"stop_processing", "reset"}},
+        {"process after processing stopped", process, kNotInitialized, {}},
         {"setActive(false)", [&] { return c.component->setActive(false); }, kResultOk,
          {"deactivate"}},
         {"terminate", [&] { return c.component->terminate(); }, kResultOk, {"destroy"}},
+        {"process after terminate", process, kNotInitialized, {}},
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(s.step);
@@ -303,6 +317,7 @@ void expectNothingReached(Component& c, RecordingPlugin& fake) {
     stream.bytes = "saved";
     EXPECT_EQ(c.component->setActive(true), kResultFalse);
     EXPECT_EQ(c.processor->setProcessing(true), kResultFalse);
+    EXPECT_EQ(processBlock(*c.processor), kNotInitialized);
     EXPECT_EQ(c.component->getState(&stream), kResultFalse);
     EXPECT_EQ(c.component->setState(&stream), kResultFalse);
     EXPECT_EQ(c.controller->createView(ViewType::kEditor), nullptr);
