@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <utility>
 #include <string>
@@ -46,7 +47,14 @@ struct RecordingPlugin {
     int startFailures = 0;
     // What a load asks the stream for, and the size it reads.
     uint64_t loadReadSize = 16;
+    // One parameter (id 7, 0..10) with this value, when set.
+    std::optional<double> parameter;
+    int valueReads = 0;
+    // A load tells the host that the parameter values changed.
+    bool rescanOnLoad = false;
     Calls calls;
+    const clap_host_t* host = nullptr;
+    std::string hostName;
 
     clap_plugin_descriptor_t descriptor{};
     clap_plugin_factory_t factory{};
@@ -54,6 +62,7 @@ struct RecordingPlugin {
     clap_plugin_t plugin{};
     clap_plugin_gui_t gui{};
     clap_plugin_state_t state{};
+    clap_plugin_params_t params{};
 
     static RecordingPlugin*& current() {
         static RecordingPlugin* made = nullptr;
@@ -73,8 +82,10 @@ struct RecordingPlugin {
         factory.get_plugin_descriptor = [](const clap_plugin_factory_t*, uint32_t) {
             return static_cast<const clap_plugin_descriptor_t*>(&current()->descriptor);
         };
-        factory.create_plugin = [](const clap_plugin_factory_t*, const clap_host_t*,
+        factory.create_plugin = [](const clap_plugin_factory_t*, const clap_host_t* host,
                                    const char*) {
+            current()->host = host;
+            current()->hostName = host->name;
             return static_cast<const clap_plugin_t*>(&current()->plugin);
         };
         entry.clap_version = CLAP_VERSION;
@@ -110,6 +121,7 @@ struct RecordingPlugin {
         plugin.get_extension = [](const clap_plugin_t* p, const char* id) -> const void* {
             if (std::strcmp(id, CLAP_EXT_GUI) == 0 && of(p).withGui) return &of(p).gui;
             if (std::strcmp(id, CLAP_EXT_STATE) == 0) return &of(p).state;
+            if (std::strcmp(id, CLAP_EXT_PARAMS) == 0 && of(p).parameter) return &of(p).params;
             return nullptr;
         };
         plugin.on_main_thread = [](const clap_plugin_t* p) { note(p, "on_main_thread"); };
@@ -145,7 +157,27 @@ struct RecordingPlugin {
             char buffer[16] = {};
             const int64_t got = in->read(in, buffer, of(p).loadReadSize);
             note(p, "load read " + std::to_string(got));
+            if (of(p).rescanOnLoad) {
+                const clap_host_t* host = of(p).host;
+                const auto* hostParams = static_cast<const clap_host_params_t*>(
+                    host->get_extension(host, CLAP_EXT_PARAMS));
+                hostParams->rescan(host, CLAP_PARAM_RESCAN_VALUES);
+            }
             return got >= 0;
+        };
+
+        params.count = [](const clap_plugin_t*) { return 1u; };
+        params.get_info = [](const clap_plugin_t*, uint32_t index, clap_param_info_t* info) {
+            *info = {};
+            info->id = 7;
+            std::strcpy(info->name, "Seven");
+            info->max_value = 10;
+            return index == 0;
+        };
+        params.get_value = [](const clap_plugin_t* p, clap_id id, double* value) {
+            ++of(p).valueReads;
+            *value = *of(p).parameter;
+            return id == 7;
         };
     }
     ~RecordingPlugin() { current() = nullptr; }
@@ -214,7 +246,8 @@ struct HostApplication : Unreferenced<IHostApplication> {
         return kNoInterface;
     }
     tresult PLUGIN_API getName(String128 name) override {
-        name[0] = 0;
+        const char16_t text[] = u"Stage";
+        std::copy(std::begin(text), std::end(text), name);
         return kResultOk;
     }
     tresult PLUGIN_API createInstance(TUID, TUID, void** obj) override {
@@ -460,6 +493,74 @@ TEST_F(Recorded, NullStreamsAreRefusedAndTheControllerKeepsNoState) {
     EXPECT_EQ(fake.take(), Calls{});
     EXPECT_EQ(stream.asked, std::vector<int32>{});
     EXPECT_EQ(kNotImplemented, 3);
+}
+
+TEST_F(Recorded, TheHostsNameReachesThePluginWhenTheHostGivesOne) {
+    {
+        Component c(library);
+        EXPECT_EQ(c.component->initialize(nullptr), kResultOk);
+        EXPECT_EQ(fake.hostName, "DOVO-Do-ROZ3-Iruvuzu");
+    }
+    Component c(library);
+    EXPECT_EQ(c.component->initialize(&host), kResultOk);
+    EXPECT_EQ(fake.hostName, "Stage (VODI-do-VAR3)");
+}
+
+// A component handler that is also the host's context-menu factory.
+struct Handler : Unreferenced<IComponentHandler> {
+    struct Menus : Unreferenced<IComponentHandler3> {
+        IContextMenu* PLUGIN_API createContextMenu(IPlugView*, const ParamID*) override {
+            return nullptr;
+        }
+    } menus;
+    bool offersMenus = true;
+
+    tresult PLUGIN_API queryInterface(const TUID iid, void** object) override {
+        if (offersMenus && FUnknownPrivate::iidEqual(iid, IComponentHandler3::iid)) {
+            *object = &menus;
+            return kResultOk;
+        }
+        *object = nullptr;
+        return kNoInterface;
+    }
+    tresult PLUGIN_API beginEdit(ParamID) override { return kResultOk; }
+    tresult PLUGIN_API performEdit(ParamID, ParamValue) override { return kResultOk; }
+    tresult PLUGIN_API endEdit(ParamID) override { return kResultOk; }
+    tresult PLUGIN_API restartComponent(int32) override { return kResultOk; }
+};
+
+TEST_F(Recorded, TheHandlersMenuFactoryIsKeptWithTheHandler) {
+    Component c(library);
+    ASSERT_EQ(c.component->initialize(&host), kResultOk);
+    Handler withMenus;
+    Handler plain;
+    plain.offersMenus = false;
+    EXPECT_EQ(c.controller->setComponentHandler(&withMenus), kResultOk);
+    EXPECT_TRUE(c.object->supportsContextMenu());
+    EXPECT_EQ(c.controller->setComponentHandler(&plain), kResultOk);
+    EXPECT_FALSE(c.object->supportsContextMenu());
+    EXPECT_EQ(c.controller->setComponentHandler(&withMenus), kResultOk);
+    EXPECT_EQ(c.controller->setComponentHandler(nullptr), kResultOk);
+    EXPECT_FALSE(c.object->supportsContextMenu());
+}
+
+TEST_F(Recorded, ALoadedStateBringsTheParameterValuesOnce) {
+    for (const bool rescans : {false, true}) {
+        SCOPED_TRACE(rescans ? "the plug-in rescans during the load" : "no rescan");
+        fake.parameter = 0;
+        fake.rescanOnLoad = rescans;
+        Component c(library);
+        ASSERT_EQ(c.component->initialize(&host), kResultOk);
+        ParameterInfo info{};
+        ASSERT_EQ(c.controller->getParameterInfo(0, info), kResultOk);
+        fake.parameter = 2.5;
+        fake.valueReads = 0;
+        HostStream stream;
+        stream.bytes = "saved";
+        EXPECT_EQ(c.component->setState(&stream), kResultOk);
+        EXPECT_EQ(c.controller->getParamNormalized(info.id), 0.25);
+        EXPECT_EQ(fake.valueReads, 1);
+    }
 }
 
 // Our plug-in's state through the component.
