@@ -344,6 +344,22 @@ TEST_F(Recorded, LifecycleStepByStep) {
     EXPECT_FALSE(os::timerRunning());
 }
 
+TEST_F(Recorded, DeactivatingWhileProcessingStopsTheProcessingFirst) {
+    Component c(library);
+    ASSERT_EQ(c.component->initialize(&host), kResultOk);
+    ASSERT_EQ(c.component->setActive(true), kResultOk);
+    ASSERT_EQ(c.processor->setProcessing(true), kResultOk);
+    fake.take();
+    EXPECT_EQ(c.component->setActive(false), kResultOk);
+    EXPECT_EQ(fake.take(), (Calls{"stop_processing", "reset", "deactivate"}));
+    // A new activation does not process until processing is started again.
+    ASSERT_EQ(c.component->setActive(true), kResultOk);
+    EXPECT_EQ(processBlock(*c.processor), kNotInitialized);
+    EXPECT_EQ(c.processor->setProcessing(true), kResultOk);
+    EXPECT_EQ(processBlock(*c.processor), kResultOk);
+    EXPECT_EQ(fake.take(), (Calls{"activate", "start_processing", "process"}));
+}
+
 // Every call that needs the plug-in answers as having none, and reaches nothing.
 void expectNothingReached(Component& c, RecordingPlugin& fake) {
     HostStream stream;
