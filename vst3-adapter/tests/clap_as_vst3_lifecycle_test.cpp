@@ -6,6 +6,7 @@
 #include "clap/library.hpp"
 #include "clap/plugin.hpp"
 #include "os/idle.hpp"
+#include "process/host_fakes.hpp"
 
 #include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
@@ -188,17 +189,7 @@ struct RecordingPlugin {
     Calls take() { return std::exchange(calls, {}); }
 };
 
-// A host object on the test's stack: reference counting does nothing.
-template <class Interface>
-class Unreferenced : public Interface {
-public:
-    tresult PLUGIN_API queryInterface(const TUID, void** object) override {
-        *object = nullptr;
-        return kNoInterface;
-    }
-    uint32 PLUGIN_API addRef() override { return 1; }
-    uint32 PLUGIN_API release() override { return 1; }
-};
+using process_testing::Unreferenced;
 
 // The host's stream: hands out `bytes` as the script says and keeps what is written.
 struct HostStream : Unreferenced<IBStream> {
