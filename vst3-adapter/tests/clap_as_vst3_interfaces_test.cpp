@@ -456,7 +456,7 @@ TEST(ClapAsVst3Interfaces, InterfacesFollowThePluginsExtensions) {
     std::erase(withoutMapping, "IMidiMapping");
     EXPECT_EQ(given(clapOnly), withoutMapping);
 
-    // Each interface handed out is this object with a reference of the caller's.
+    // No place for the answer is refused; a refused interface leaves the answer empty.
     EXPECT_EQ(ours.unknown()->queryInterface(IMidiMapping::iid, nullptr), kInvalidArgument);
     void* object = &object;
     EXPECT_EQ(ours.unknown()->queryInterface(IContextMenuTarget::iid, &object), kNoInterface);
