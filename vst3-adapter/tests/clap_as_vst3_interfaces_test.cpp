@@ -655,8 +655,9 @@ constexpr clap_context_menu_target_t globalMenu{CLAP_CONTEXT_MENU_TARGET_KIND_GL
 
 TEST(ClapAsVst3Interfaces, HostMenuItemsReachThePluginsMenu) {
     FakePlugin fake;
-    Component c(fake);
+    // The handler's menu outlives the component, which lets the last menu go when it ends.
     Handler handler;
+    Component c(fake);
     ASSERT_EQ(c.as<IEditController>()->setComponentHandler(&handler), kResultOk);
     Menu& menu = handler.menu;
     menu.entries = {
