@@ -655,8 +655,9 @@ constexpr clap_context_menu_target_t globalMenu{CLAP_CONTEXT_MENU_TARGET_KIND_GL
 
 TEST(ClapAsVst3Interfaces, HostMenuItemsReachThePluginsMenu) {
     FakePlugin fake;
-    Component c(fake);
+    // The host's objects outlive the component, which holds references to them.
     Handler handler;
+    Component c(fake);
     ASSERT_EQ(c.as<IEditController>()->setComponentHandler(&handler), kResultOk);
     Menu& menu = handler.menu;
     menu.entries = {
@@ -696,13 +697,12 @@ TEST(ClapAsVst3Interfaces, HostMenuItemsReachThePluginsMenu) {
     const clap_context_menu_target_t parameter{CLAP_CONTEXT_MENU_TARGET_KIND_PARAM, 42};
     ASSERT_TRUE(host.populate(fake.host, &parameter, &builder.table));
     EXPECT_EQ(handler.made.back(), "parameter 42");
-    c.as<IEditController>()->setComponentHandler(nullptr);
 }
 
 TEST(ClapAsVst3Interfaces, MenusThatCannotBeMirrored) {
     FakePlugin fake;
-    Component c(fake);
     Handler handler;
+    Component c(fake);
     handler.menu.entries = {{u"Undo", 100, 0}, {u"Redo", 101, 0}, {u"Cut", 102, 0}};
     const clap_host_context_menu_t& host = fake.hostMenu();
     ClapAsVst3& object = c.object();
@@ -747,7 +747,6 @@ TEST(ClapAsVst3Interfaces, MenusThatCannotBeMirrored) {
     EXPECT_FALSE(host.popup(fake.host, &globalMenu, 0, 10, 10));
     EXPECT_FALSE(object.context_menu_can_popup());
     EXPECT_EQ(c.as<IContextMenuTarget>()->executeMenuItem(7), kResultOk);
-    c.as<IEditController>()->setComponentHandler(nullptr);
 }
 
 TEST(ClapAsVst3Interfaces, ChannelContextReachesThePlugin) {
