@@ -11,6 +11,7 @@
 
 #include <clap/ara.h>
 #include <clap/ext/gain-adjustment-metering.h>
+#include <clap/ext/context-menu.h>
 #include <clap/ext/thread-check.h>
 
 #include <cstdlib>
@@ -168,6 +169,10 @@ struct FakePlugin {
     static FakePlugin& of(const clap_plugin_t* p) {
         return *static_cast<FakePlugin*>(p->plugin_data);
     }
+    const clap_host_context_menu_t& hostMenu() const {
+        return *static_cast<const clap_host_context_menu_t*>(
+            host->get_extension(host, CLAP_EXT_CONTEXT_MENU));
+    }
     bool onMainThread() const {
         const auto* check = static_cast<const clap_host_thread_check_t*>(
             host->get_extension(host, CLAP_EXT_THREAD_CHECK));
@@ -234,8 +239,27 @@ public:
 };
 
 // The host's component handler with context menus: records what each menu was made for.
-class Handler : public HostObject<IComponentHandler3> {
+class Handler : public IComponentHandler, public IComponentHandler3 {
 public:
+    tresult PLUGIN_API queryInterface(const TUID iid, void** object) override {
+        if (FUnknownPrivate::iidEqual(iid, IComponentHandler3::iid)) {
+            *object = static_cast<IComponentHandler3*>(this);
+        } else if (FUnknownPrivate::iidEqual(iid, IComponentHandler::iid) ||
+                   FUnknownPrivate::iidEqual(iid, FUnknown::iid)) {
+            *object = static_cast<IComponentHandler*>(this);
+        } else {
+            *object = nullptr;
+            return kNoInterface;
+        }
+        addRef();
+        return kResultOk;
+    }
+    uint32 PLUGIN_API addRef() override { return static_cast<uint32>(++references); }
+    uint32 PLUGIN_API release() override { return static_cast<uint32>(--references); }
+    tresult PLUGIN_API beginEdit(ParamID) override { return kResultOk; }
+    tresult PLUGIN_API performEdit(ParamID, ParamValue) override { return kResultOk; }
+    tresult PLUGIN_API endEdit(ParamID) override { return kResultOk; }
+    tresult PLUGIN_API restartComponent(int32) override { return kResultOk; }
     IContextMenu* PLUGIN_API createContextMenu(IPlugView* view, const ParamID* id) override {
         made.push_back(id == nullptr ? fmt::format("global, view {}", view != nullptr)
                                      : fmt::format("parameter {}", *id));
@@ -243,9 +267,55 @@ public:
         menu.addRef();
         return &menu;
     }
+
+    int references = 1;
     std::vector<std::string> made;
     bool giveMenu = true;
     Menu menu;
+};
+
+// The plug-in's menu builder: records the items it is given as text.
+struct Builder {
+    clap_context_menu_builder_t table{};
+    Texts items;
+    // A kind it does not take, or -1.
+    int refused = -1;
+
+    Builder() {
+        table.ctx = this;
+        table.supports = [](const clap_context_menu_builder_t* b, uint32_t kind) {
+            return static_cast<int>(kind) != of(b).refused;
+        };
+        table.add_item = [](const clap_context_menu_builder_t* b, uint32_t kind,
+                            const void* data) {
+            of(b).items.push_back(describe(kind, data));
+            return true;
+        };
+    }
+    static Builder& of(const clap_context_menu_builder_t* b) {
+        return *static_cast<Builder*>(b->ctx);
+    }
+    static std::string describe(uint32_t kind, const void* data) {
+        const auto on = [](bool enabled) { return enabled ? "on" : "off"; };
+        switch (kind) {
+        case CLAP_CONTEXT_MENU_ITEM_ENTRY: {
+            const auto* entry = static_cast<const clap_context_menu_entry_t*>(data);
+            return fmt::format("entry '{}' {} {}", entry->label, on(entry->is_enabled),
+                               entry->action_id);
+        }
+        case CLAP_CONTEXT_MENU_ITEM_CHECK_ENTRY: {
+            const auto* entry = static_cast<const clap_context_menu_check_entry_t*>(data);
+            return fmt::format("check '{}' {} {} {}", entry->label, on(entry->is_enabled),
+                               entry->is_checked ? "checked" : "unchecked", entry->action_id);
+        }
+        case CLAP_CONTEXT_MENU_ITEM_BEGIN_SUBMENU: {
+            const auto* submenu = static_cast<const clap_context_menu_submenu_t*>(data);
+            return fmt::format("submenu '{}' {}", submenu->label, on(submenu->is_enabled));
+        }
+        default:
+            return fmt::format("kind {}{}", kind, data == nullptr ? "" : " with data");
+        }
+    }
 };
 
 // The host's attribute list for a channel context: the integers and strings a test puts in.
@@ -302,6 +372,8 @@ public:
         return owned(static_cast<Interface*>(object));
     }
     FUnknown* unknown() { return static_cast<IComponent*>(component.get()); }
+    // For the calls of a host that ignores a refused interface.
+    ClapAsVst3& object() { return *component; }
     bool initialised = false;
 
 private:
@@ -384,7 +456,7 @@ TEST(ClapAsVst3Interfaces, InterfacesFollowThePluginsExtensions) {
     std::erase(withoutMapping, "IMidiMapping");
     EXPECT_EQ(given(clapOnly), withoutMapping);
 
-    // Each interface handed out is this object with a reference of the caller's.
+    // No place for the answer is refused; a refused interface leaves the answer empty.
     EXPECT_EQ(ours.unknown()->queryInterface(IMidiMapping::iid, nullptr), kInvalidArgument);
     void* object = &object;
     EXPECT_EQ(ours.unknown()->queryInterface(IContextMenuTarget::iid, &object), kNoInterface);
@@ -577,6 +649,208 @@ TEST(ClapAsVst3Interfaces, ParameterTexts) {
     (std::u16string(126, u'a') + u"é").copy(reinterpret_cast<char16_t*>(string), 127);
     controller->getParamValueByString(FakePlugin::gainId, string, normalized);
     EXPECT_EQ(fake.calls, Texts{"text_to_value 5 '" + std::string(126, 'a') + "' main true"});
+}
+
+constexpr clap_context_menu_target_t globalMenu{CLAP_CONTEXT_MENU_TARGET_KIND_GLOBAL, 0};
+
+TEST(ClapAsVst3Interfaces, HostMenuItemsReachThePluginsMenu) {
+    FakePlugin fake;
+    Component c(fake);
+    Handler handler;
+    ASSERT_EQ(c.as<IEditController>()->setComponentHandler(&handler), kResultOk);
+    Menu& menu = handler.menu;
+    menu.entries = {
+        {u"Undo", 100, 0},
+        {u"", 101, IContextMenuItem::kIsSeparator},
+        {u"More", 102, IContextMenuItem::kIsGroupStart},
+        {u"Redo", 103, 0},
+        {u"", 104, IContextMenuItem::kIsGroupEnd},
+        {u"Snap", 105, IContextMenuItem::kIsChecked | IContextMenuItem::kIsDisabled},
+        {u"Grid", 106, IContextMenuItem::kIsDisabled},
+    };
+    const clap_host_context_menu_t& host = fake.hostMenu();
+    EXPECT_TRUE(host.can_popup(fake.host));
+
+    Builder builder;
+    ASSERT_TRUE(host.populate(fake.host, &globalMenu, &builder.table));
+    EXPECT_EQ(builder.items, (Texts{"entry 'Undo' on 0", "kind 2", "submenu 'More' on",
+                                    "entry 'Redo' on 3", "kind 4", "check 'Snap' off checked 5",
+                                    "entry 'Grid' off 6"}));
+    EXPECT_EQ(handler.made, Texts{"global, view false"});
+    EXPECT_EQ(menu.references, 2) << "the component holds the menu it was handed";
+
+    // Performing an item runs its tag on its target and lets the menu go.
+    EXPECT_TRUE(host.perform(fake.host, &globalMenu, 3));
+    EXPECT_EQ(menu.target.tags, std::vector<int32>{103});
+    EXPECT_EQ(menu.references, 1);
+    EXPECT_FALSE(host.perform(fake.host, &globalMenu, 3)) << "the menu is gone";
+
+    // The target's refusal is the plug-in's answer; the menu goes all the same.
+    ASSERT_TRUE(host.populate(fake.host, &globalMenu, &builder.table));
+    menu.target.answer = kResultFalse;
+    EXPECT_FALSE(host.perform(fake.host, &globalMenu, 0));
+    EXPECT_EQ(menu.target.tags, (std::vector<int32>{103, 100}));
+    EXPECT_EQ(menu.references, 1);
+
+    // A parameter's menu is asked for with its id.
+    const clap_context_menu_target_t parameter{CLAP_CONTEXT_MENU_TARGET_KIND_PARAM, 42};
+    ASSERT_TRUE(host.populate(fake.host, &parameter, &builder.table));
+    EXPECT_EQ(handler.made.back(), "parameter 42");
+    c.as<IEditController>()->setComponentHandler(nullptr);
+}
+
+TEST(ClapAsVst3Interfaces, MenusThatCannotBeMirrored) {
+    FakePlugin fake;
+    Component c(fake);
+    Handler handler;
+    handler.menu.entries = {{u"Undo", 100, 0}, {u"Redo", 101, 0}, {u"Cut", 102, 0}};
+    const clap_host_context_menu_t& host = fake.hostMenu();
+    ClapAsVst3& object = c.object();
+    Builder builder;
+
+    // Without IComponentHandler3 the host has no items to add, and none to perform.
+    EXPECT_FALSE(object.context_menu_populate(&globalMenu, &builder.table));
+    EXPECT_TRUE(host.populate(fake.host, &globalMenu, &builder.table));
+    EXPECT_FALSE(host.perform(fake.host, &globalMenu, 0));
+    EXPECT_FALSE(host.can_popup(fake.host));
+
+    ASSERT_EQ(c.as<IEditController>()->setComponentHandler(&handler), kResultOk);
+    // A builder that does not take every kind gets nothing, and no menu is made.
+    builder.refused = CLAP_CONTEXT_MENU_ITEM_SEPARATOR;
+    EXPECT_FALSE(host.populate(fake.host, &globalMenu, &builder.table));
+    EXPECT_EQ(handler.made, Texts{});
+    builder.refused = -1;
+
+    // No menu from the host.
+    handler.giveMenu = false;
+    EXPECT_FALSE(host.populate(fake.host, &globalMenu, &builder.table));
+    handler.giveMenu = true;
+
+    // An item the host could not hand over is skipped and cannot be performed; the ones after
+    // it keep their places.
+    handler.menu.failing = 1;
+    ASSERT_TRUE(host.populate(fake.host, &globalMenu, &builder.table));
+    EXPECT_EQ(builder.items, (Texts{"entry 'Undo' on 0", "entry 'Cut' on 2"}));
+    EXPECT_FALSE(host.perform(fake.host, &globalMenu, 1));
+    EXPECT_FALSE(host.perform(fake.host, &globalMenu, 3)) << "past the count";
+    EXPECT_TRUE(host.perform(fake.host, &globalMenu, 2));
+    EXPECT_EQ(handler.menu.target.tags, std::vector<int32>{102});
+
+    // An item left from an earlier menu is not performed once a new one fails to come.
+    ASSERT_TRUE(host.populate(fake.host, &globalMenu, &builder.table));
+    handler.giveMenu = false;
+    EXPECT_FALSE(host.populate(fake.host, &globalMenu, &builder.table));
+    EXPECT_FALSE(host.perform(fake.host, &globalMenu, 0));
+    EXPECT_EQ(handler.menu.references, 1);
+
+    // The adapter shows no menu of its own.
+    EXPECT_FALSE(host.popup(fake.host, &globalMenu, 0, 10, 10));
+    EXPECT_FALSE(object.context_menu_can_popup());
+    EXPECT_EQ(c.as<IContextMenuTarget>()->executeMenuItem(7), kResultOk);
+    c.as<IEditController>()->setComponentHandler(nullptr);
+}
+
+TEST(ClapAsVst3Interfaces, ChannelContextReachesThePlugin) {
+    FakePlugin fake;
+    Component c(fake);
+    const auto listener = c.as<ChannelContext::IInfoListener>();
+    ASSERT_TRUE(listener);
+    Attributes list;
+    list.ints[ChannelContext::kChannelColorKey] = 0x80FF2010;
+    list.strings[ChannelContext::kChannelNameKey] = u"Drums";
+    ASSERT_EQ(listener->setChannelContextInfos(&list), kResultOk);
+    ASSERT_EQ(fake.tracks.size(), 1u);
+    const clap_track_info_t& first = fake.tracks[0];
+    EXPECT_EQ(first.flags, CLAP_TRACK_INFO_HAS_TRACK_NAME | CLAP_TRACK_INFO_HAS_TRACK_COLOR);
+    EXPECT_STREQ(first.name, "Drums");
+    EXPECT_EQ(first.color.alpha, 0x80);
+    EXPECT_EQ(first.color.red, 0xFF);
+    EXPECT_EQ(first.color.green, 0x20);
+    EXPECT_EQ(first.color.blue, 0x10);
+
+    // A name alone: the colour stays as it was, only not flagged.
+    list.ints.clear();
+    list.strings[ChannelContext::kChannelNameKey] = u"Bass ünd";
+    ASSERT_EQ(listener->setChannelContextInfos(&list), kResultOk);
+    ASSERT_EQ(fake.tracks.size(), 2u);
+    EXPECT_EQ(fake.tracks[1].flags, CLAP_TRACK_INFO_HAS_TRACK_NAME);
+    EXPECT_STREQ(fake.tracks[1].name, "Bass ünd");
+    EXPECT_EQ(fake.tracks[1].color.red, 0xFF);
+
+    // Long names, the host's text unterminated: what arrives is whole characters and a
+    // terminator inside the plug-in's 256 bytes.
+    const struct {
+        std::u16string name;
+        std::string arrives;
+    } names[] = {
+        {std::u16string(300, u'x'), std::string(255, 'x')},
+        {std::u16string(254, u'x') + u"é" + std::u16string(45, u'x'), std::string(254, 'x')},
+        {std::u16string(253, u'x') + u"é" + std::u16string(46, u'x'),
+         std::string(253, 'x') + "é"},
+    };
+    for (const auto& row : names) {
+        list.strings[ChannelContext::kChannelNameKey] = row.name;
+        ASSERT_EQ(listener->setChannelContextInfos(&list), kResultOk);
+        const clap_track_info_t& track = fake.tracks.back();
+        EXPECT_EQ(std::string(track.name, strnlen(track.name, sizeof track.name)), row.arrives);
+    }
+    EXPECT_EQ(std::count(fake.calls.begin(), fake.calls.end(), "track changed"), 5);
+
+    // Nothing given: the plug-in is told, with nothing flagged.
+    list.strings.clear();
+    ASSERT_EQ(listener->setChannelContextInfos(&list), kResultOk);
+    EXPECT_EQ(fake.tracks.back().flags, 0u);
+
+    FakePlugin without;
+    without.withTrackInfo = false;
+    Component other(without);
+    EXPECT_EQ(other.object().setChannelContextInfos(&list), kResultFalse);
+    EXPECT_EQ(without.calls, Texts{});
+}
+
+TEST(ClapAsVst3Interfaces, GainReductionAndAra) {
+    FakePlugin fake;
+    Component c(fake);
+    EXPECT_EQ(c.as<Presonus::IGainReductionInfo>()->getGainReductionValueInDb(), -4.5);
+
+    void* document = &FakePlugin::araDocument;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(static_cast<const void*>(c.as<ARA::IPlugInEntryPoint>()->getFactory()),
+              &FakePlugin::araFactory);
+    EXPECT_EQ(c.as<ARA::IPlugInEntryPoint>()->bindToDocumentController(
+                  static_cast<ARA::ARADocumentControllerRef>(document)),
+              nullptr);
+    EXPECT_EQ(static_cast<const void*>(
+                  c.as<ARA::IPlugInEntryPoint2>()->bindToDocumentControllerWithRoles(
+                      static_cast<ARA::ARADocumentControllerRef>(document), 7, 3)),
+              &FakePlugin::araInstance);
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(fake.calls, (Texts{"ara get_factory", "ara bind true 7 3"}));
+
+    // Each call leaves one line, prefixed with where it was written.
+    Texts messages;
+    for (std::size_t start = 0; start < log.size();) {
+        const std::size_t end = log.find('\n', start);
+        const std::string line = log.substr(start, end - start);
+        EXPECT_NE(line.find("clap_as_vst3_interfaces.cpp:"), std::string::npos) << line;
+        messages.push_back(line.substr(line.find(") ") + 2));
+        start = end + 1;
+    }
+    EXPECT_EQ(messages,
+              (Texts{"-> ARA::IPlugInEntryPoint::getFactory",
+                     "-> ARA::IPlugInEntryPoint::bindToDocumentController (!!! DEPRECATED !!!)",
+                     "-> ARA::IPlugInEntryPoint2::bindToDocumentControllerWithRoles"}));
+
+    FakePlugin plain;
+    plain.withAra = plain.withMetering = false;
+    Component without(plain);
+    ClapAsVst3& object = without.object();
+    EXPECT_EQ(object.getGainReductionValueInDb(), 0.0);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(object.getFactory(), nullptr);
+    EXPECT_EQ(object.bindToDocumentControllerWithRoles(nullptr, 1, 1), nullptr);
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("getFactory"), std::string::npos);
+    EXPECT_EQ(plain.calls, Texts{});
 }
 
 }  // namespace
