@@ -256,6 +256,8 @@ protected:
     // Everything `terminate` ends before the instance goes: processing, activation, the idle
     // attachment and the editor view.
     void shutDown();
+    // Stops the plug-in's processing when it runs; the caller holds `processingMutex`.
+    void stopProcessing();
 
     // Whether some input note port of the plug-in takes the MIDI dialect; asks the note-ports
     // extension that `plugin` found (false while there is no `plugin`).

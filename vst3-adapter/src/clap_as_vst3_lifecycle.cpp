@@ -85,13 +85,6 @@ ClapAsVst3::~ClapAsVst3() {
 }
 
 void ClapAsVst3::shutDown() {
-    if (processing) {
-        const std::lock_guard<std::mutex> guard(processingMutex);
-        processing = false;
-        plugin->stop_processing();
-        plugin->reset();
-        processCalled = false;
-    }
     setActive(false);
     idleAttachment.off();
     if (WrappedView* view = std::exchange(wrappedView, nullptr)) {
@@ -174,6 +167,11 @@ tresult PLUGIN_API ClapAsVst3::setActive(TBool state) {
         return SingleComponentEffect::setActive(true);
     }
 
+    // The plug-in stops processing before it is deactivated, whatever the host left on.
+    {
+        const std::lock_guard<std::mutex> guard(processingMutex);
+        stopProcessing();
+    }
     idleAttachment.off();
     {
         // A block still running finishes before the plug-in and the adapter go.
@@ -204,13 +202,19 @@ tresult PLUGIN_API ClapAsVst3::setProcessing(TBool state) {
             return kResultFalse;
         }
         processing = true;
-    } else if (!state && processing) {
+    } else if (!state) {
+        stopProcessing();
+    }
+    return kResultOk;
+}
+
+void ClapAsVst3::stopProcessing() {
+    if (processing) {
         processing = false;
         plugin->stop_processing();
         plugin->reset();
         processCalled = false;
     }
-    return kResultOk;
 }
 
 tresult ClapAsVst3::componentGetState(IBStream* state) {

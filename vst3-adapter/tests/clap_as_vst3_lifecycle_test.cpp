@@ -6,6 +6,7 @@
 #include "clap/library.hpp"
 #include "clap/plugin.hpp"
 #include "os/idle.hpp"
+#include "process/host_fakes.hpp"
 
 #include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
@@ -19,6 +20,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <utility>
 #include <string>
@@ -46,7 +48,14 @@ struct RecordingPlugin {
     int startFailures = 0;
     // What a load asks the stream for, and the size it reads.
     uint64_t loadReadSize = 16;
+    // One parameter (id 7, 0..10) with this value, when set.
+    std::optional<double> parameter;
+    int valueReads = 0;
+    // A load tells the host that the parameter values changed.
+    bool rescanOnLoad = false;
     Calls calls;
+    const clap_host_t* host = nullptr;
+    std::string hostName;
 
     clap_plugin_descriptor_t descriptor{};
     clap_plugin_factory_t factory{};
@@ -54,6 +63,7 @@ struct RecordingPlugin {
     clap_plugin_t plugin{};
     clap_plugin_gui_t gui{};
     clap_plugin_state_t state{};
+    clap_plugin_params_t params{};
 
     static RecordingPlugin*& current() {
         static RecordingPlugin* made = nullptr;
@@ -73,8 +83,10 @@ struct RecordingPlugin {
         factory.get_plugin_descriptor = [](const clap_plugin_factory_t*, uint32_t) {
             return static_cast<const clap_plugin_descriptor_t*>(&current()->descriptor);
         };
-        factory.create_plugin = [](const clap_plugin_factory_t*, const clap_host_t*,
+        factory.create_plugin = [](const clap_plugin_factory_t*, const clap_host_t* host,
                                    const char*) {
+            current()->host = host;
+            current()->hostName = host->name;
             return static_cast<const clap_plugin_t*>(&current()->plugin);
         };
         entry.clap_version = CLAP_VERSION;
@@ -110,6 +122,7 @@ struct RecordingPlugin {
         plugin.get_extension = [](const clap_plugin_t* p, const char* id) -> const void* {
             if (std::strcmp(id, CLAP_EXT_GUI) == 0 && of(p).withGui) return &of(p).gui;
             if (std::strcmp(id, CLAP_EXT_STATE) == 0) return &of(p).state;
+            if (std::strcmp(id, CLAP_EXT_PARAMS) == 0 && of(p).parameter) return &of(p).params;
             return nullptr;
         };
         plugin.on_main_thread = [](const clap_plugin_t* p) { note(p, "on_main_thread"); };
@@ -145,7 +158,27 @@ struct RecordingPlugin {
             char buffer[16] = {};
             const int64_t got = in->read(in, buffer, of(p).loadReadSize);
             note(p, "load read " + std::to_string(got));
+            if (of(p).rescanOnLoad) {
+                const clap_host_t* host = of(p).host;
+                const auto* hostParams = static_cast<const clap_host_params_t*>(
+                    host->get_extension(host, CLAP_EXT_PARAMS));
+                hostParams->rescan(host, CLAP_PARAM_RESCAN_VALUES);
+            }
             return got >= 0;
+        };
+
+        params.count = [](const clap_plugin_t*) { return 1u; };
+        params.get_info = [](const clap_plugin_t*, uint32_t index, clap_param_info_t* info) {
+            *info = {};
+            info->id = 7;
+            std::strcpy(info->name, "Seven");
+            info->max_value = 10;
+            return index == 0;
+        };
+        params.get_value = [](const clap_plugin_t* p, clap_id id, double* value) {
+            ++of(p).valueReads;
+            *value = *of(p).parameter;
+            return id == 7;
         };
     }
     ~RecordingPlugin() { current() = nullptr; }
@@ -156,17 +189,7 @@ struct RecordingPlugin {
     Calls take() { return std::exchange(calls, {}); }
 };
 
-// A host object on the test's stack: reference counting does nothing.
-template <class Interface>
-class Unreferenced : public Interface {
-public:
-    tresult PLUGIN_API queryInterface(const TUID, void** object) override {
-        *object = nullptr;
-        return kNoInterface;
-    }
-    uint32 PLUGIN_API addRef() override { return 1; }
-    uint32 PLUGIN_API release() override { return 1; }
-};
+using process_testing::Unreferenced;
 
 // The host's stream: hands out `bytes` as the script says and keeps what is written.
 struct HostStream : Unreferenced<IBStream> {
@@ -214,7 +237,8 @@ struct HostApplication : Unreferenced<IHostApplication> {
         return kNoInterface;
     }
     tresult PLUGIN_API getName(String128 name) override {
-        name[0] = 0;
+        const char16_t text[] = u"Stage";
+        std::copy(std::begin(text), std::end(text), name);
         return kResultOk;
     }
     tresult PLUGIN_API createInstance(TUID, TUID, void** obj) override {
@@ -259,10 +283,19 @@ struct Recorded : testing::Test {
     Recorded() { library.useStaticEntry(&fake.entry, nullptr); }
 };
 
+// One block of 64 samples with no buses, as the recording plug-in has none.
+tresult processBlock(IAudioProcessor& processor) {
+    ProcessData data{};
+    data.numSamples = 64;
+    data.symbolicSampleSize = kSample32;
+    return processor.process(data);
+}
+
 TEST_F(Recorded, LifecycleStepByStep) {
     fake.startFailures = 1;
     Component c(library);
     ProcessSetup setup{kRealtime, kSample32, 512, 48000.0};
+    const auto process = [&] { return processBlock(*c.processor); };
     const struct {
         const char* step;
         std::function<tresult()> call;
@@ -273,21 +306,26 @@ TEST_F(Recorded, LifecycleStepByStep) {
         {"setupProcessing", [&] { return c.processor->setupProcessing(setup); }, kResultOk, {}},
         {"setProcessing before activation", [&] { return c.processor->setProcessing(true); },
          kResultFalse, {}},
+        {"process before activation", process, kNotInitialized, {}},
         {"setActive(true)", [&] { return c.component->setActive(true); }, kResultOk,
          {"activate"}},
         {"setActive(true) again", [&] { return c.component->setActive(true); }, kResultFalse,
          {}},
         {"setProcessing(true), start fails", [&] { return c.processor->setProcessing(true); },
          kResultFalse, {"start_processing (fails)"}},
+        {"process after the failed start", process, kNotInitialized, {}},
         {"setProcessing(true) again", [&] { return c.processor->setProcessing(true); },
          kResultOk, {"start_processing"}},
+        {"process", process, kResultOk, {"process"}},
         {"setProcessing(true) while processing", [&] { return c.processor->setProcessing(true); },
          kResultOk, {}},
         {"setProcessing(false)", [&] { return c.processor->setProcessing(false); }, kResultOk,
          {"stop_processing", "reset"}},
+        {"process after processing stopped", process, kNotInitialized, {}},
         {"setActive(false)", [&] { return c.component->setActive(false); }, kResultOk,
          {"deactivate"}},
         {"terminate", [&] { return c.component->terminate(); }, kResultOk, {"destroy"}},
+        {"process after terminate", process, kNotInitialized, {}},
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(s.step);
@@ -297,12 +335,29 @@ TEST_F(Recorded, LifecycleStepByStep) {
     EXPECT_FALSE(os::timerRunning());
 }
 
+TEST_F(Recorded, DeactivatingWhileProcessingStopsTheProcessingFirst) {
+    Component c(library);
+    ASSERT_EQ(c.component->initialize(&host), kResultOk);
+    ASSERT_EQ(c.component->setActive(true), kResultOk);
+    ASSERT_EQ(c.processor->setProcessing(true), kResultOk);
+    fake.take();
+    EXPECT_EQ(c.component->setActive(false), kResultOk);
+    EXPECT_EQ(fake.take(), (Calls{"stop_processing", "reset", "deactivate"}));
+    // A new activation does not process until processing is started again.
+    ASSERT_EQ(c.component->setActive(true), kResultOk);
+    EXPECT_EQ(processBlock(*c.processor), kNotInitialized);
+    EXPECT_EQ(c.processor->setProcessing(true), kResultOk);
+    EXPECT_EQ(processBlock(*c.processor), kResultOk);
+    EXPECT_EQ(fake.take(), (Calls{"activate", "start_processing", "process"}));
+}
+
 // Every call that needs the plug-in answers as having none, and reaches nothing.
 void expectNothingReached(Component& c, RecordingPlugin& fake) {
     HostStream stream;
     stream.bytes = "saved";
     EXPECT_EQ(c.component->setActive(true), kResultFalse);
     EXPECT_EQ(c.processor->setProcessing(true), kResultFalse);
+    EXPECT_EQ(processBlock(*c.processor), kNotInitialized);
     EXPECT_EQ(c.component->getState(&stream), kResultFalse);
     EXPECT_EQ(c.component->setState(&stream), kResultFalse);
     EXPECT_EQ(c.controller->createView(ViewType::kEditor), nullptr);
@@ -445,6 +500,74 @@ TEST_F(Recorded, NullStreamsAreRefusedAndTheControllerKeepsNoState) {
     EXPECT_EQ(fake.take(), Calls{});
     EXPECT_EQ(stream.asked, std::vector<int32>{});
     EXPECT_EQ(kNotImplemented, 3);
+}
+
+TEST_F(Recorded, TheHostsNameReachesThePluginWhenTheHostGivesOne) {
+    {
+        Component c(library);
+        EXPECT_EQ(c.component->initialize(nullptr), kResultOk);
+        EXPECT_EQ(fake.hostName, "DOVO-Do-ROZ3-Iruvuzu");
+    }
+    Component c(library);
+    EXPECT_EQ(c.component->initialize(&host), kResultOk);
+    EXPECT_EQ(fake.hostName, "Stage (VODI-do-VAR3)");
+}
+
+// A component handler that is also the host's context-menu factory.
+struct Handler : Unreferenced<IComponentHandler> {
+    struct Menus : Unreferenced<IComponentHandler3> {
+        IContextMenu* PLUGIN_API createContextMenu(IPlugView*, const ParamID*) override {
+            return nullptr;
+        }
+    } menus;
+    bool offersMenus = true;
+
+    tresult PLUGIN_API queryInterface(const TUID iid, void** object) override {
+        if (offersMenus && FUnknownPrivate::iidEqual(iid, IComponentHandler3::iid)) {
+            *object = &menus;
+            return kResultOk;
+        }
+        *object = nullptr;
+        return kNoInterface;
+    }
+    tresult PLUGIN_API beginEdit(ParamID) override { return kResultOk; }
+    tresult PLUGIN_API performEdit(ParamID, ParamValue) override { return kResultOk; }
+    tresult PLUGIN_API endEdit(ParamID) override { return kResultOk; }
+    tresult PLUGIN_API restartComponent(int32) override { return kResultOk; }
+};
+
+TEST_F(Recorded, TheHandlersMenuFactoryIsKeptWithTheHandler) {
+    Component c(library);
+    ASSERT_EQ(c.component->initialize(&host), kResultOk);
+    Handler withMenus;
+    Handler plain;
+    plain.offersMenus = false;
+    EXPECT_EQ(c.controller->setComponentHandler(&withMenus), kResultOk);
+    EXPECT_TRUE(c.object->supportsContextMenu());
+    EXPECT_EQ(c.controller->setComponentHandler(&plain), kResultOk);
+    EXPECT_FALSE(c.object->supportsContextMenu());
+    EXPECT_EQ(c.controller->setComponentHandler(&withMenus), kResultOk);
+    EXPECT_EQ(c.controller->setComponentHandler(nullptr), kResultOk);
+    EXPECT_FALSE(c.object->supportsContextMenu());
+}
+
+TEST_F(Recorded, ALoadedStateBringsTheParameterValuesOnce) {
+    for (const bool rescans : {false, true}) {
+        SCOPED_TRACE(rescans ? "the plug-in rescans during the load" : "no rescan");
+        fake.parameter = 0;
+        fake.rescanOnLoad = rescans;
+        Component c(library);
+        ASSERT_EQ(c.component->initialize(&host), kResultOk);
+        ParameterInfo info{};
+        ASSERT_EQ(c.controller->getParameterInfo(0, info), kResultOk);
+        fake.parameter = 2.5;
+        fake.valueReads = 0;
+        HostStream stream;
+        stream.bytes = "saved";
+        EXPECT_EQ(c.component->setState(&stream), kResultOk);
+        EXPECT_EQ(c.controller->getParamNormalized(info.id), 0.25);
+        EXPECT_EQ(fake.valueReads, 1);
+    }
 }
 
 // Our plug-in's state through the component.
