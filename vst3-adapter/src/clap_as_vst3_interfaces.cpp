@@ -9,8 +9,8 @@
 #include "helpers/utf16.hpp"
 #include "os/log.hpp"
 #include "sdk/string_convert.hpp"
-#include "wrapped_view.hpp"
 #include "vst3_parameter.hpp"
+#include "wrapped_view.hpp"
 
 #include <fmt/format.h>
 
@@ -108,19 +108,16 @@ tresult PLUGIN_API ClapAsVst3::getNoteExpressionInfo(int32 busIndex, int16 chann
     return noteExpressions.getNoteExpressionInfo(index, info);
 }
 
-tresult PLUGIN_API ClapAsVst3::getNoteExpressionStringByValue(int32 /*busIndex*/,
-                                                              int16 /*channel*/,
+tresult PLUGIN_API ClapAsVst3::getNoteExpressionStringByValue(int32 /*busIndex*/, int16 /*channel*/,
                                                               NoteExpressionTypeID id,
                                                               NoteExpressionValue valueNormalized,
                                                               String128 string) {
     return noteExpressions.getNoteExpressionStringByValue(id, valueNormalized, string);
 }
 
-tresult PLUGIN_API ClapAsVst3::getNoteExpressionValueByString(int32 /*busIndex*/,
-                                                              int16 /*channel*/,
-                                                              NoteExpressionTypeID id,
-                                                              const TChar* string,
-                                                              NoteExpressionValue& valueNormalized) {
+tresult PLUGIN_API ClapAsVst3::getNoteExpressionValueByString(
+    int32 /*busIndex*/, int16 /*channel*/, NoteExpressionTypeID id, const TChar* string,
+    NoteExpressionValue& valueNormalized) {
     return noteExpressions.getNoteExpressionValueByString(id, string, valueNormalized);
 }
 

@@ -55,18 +55,18 @@ void wrapper_context_menu_item::vst3_to_clap(uint32_t index) {
 
 bool wrapper_context_menu_item::addTo(const clap_context_menu_builder_t& builder) const {
     switch (clapKind) {
-    case CLAP_CONTEXT_MENU_ITEM_ENTRY: {
-        const clap_context_menu_entry_t entry{clapItem.label, clapItem.is_enabled,
-                                              clapItem.action_id};
-        return builder.add_item(&builder, clapKind, &entry);
-    }
-    case CLAP_CONTEXT_MENU_ITEM_CHECK_ENTRY:
-        return builder.add_item(&builder, clapKind, &clapItem);
-    case CLAP_CONTEXT_MENU_ITEM_BEGIN_SUBMENU: {
-        const clap_context_menu_submenu_t submenu{clapItem.label, clapItem.is_enabled};
-        return builder.add_item(&builder, clapKind, &submenu);
-    }
-    default:
-        return builder.add_item(&builder, clapKind, nullptr);
+        case CLAP_CONTEXT_MENU_ITEM_ENTRY: {
+            const clap_context_menu_entry_t entry{clapItem.label, clapItem.is_enabled,
+                                                  clapItem.action_id};
+            return builder.add_item(&builder, clapKind, &entry);
+        }
+        case CLAP_CONTEXT_MENU_ITEM_CHECK_ENTRY:
+            return builder.add_item(&builder, clapKind, &clapItem);
+        case CLAP_CONTEXT_MENU_ITEM_BEGIN_SUBMENU: {
+            const clap_context_menu_submenu_t submenu{clapItem.label, clapItem.is_enabled};
+            return builder.add_item(&builder, clapKind, &submenu);
+        }
+        default:
+            return builder.add_item(&builder, clapKind, nullptr);
     }
 }

@@ -36,7 +36,7 @@ struct wrapper_context_menu_item {
     // ends. Returns the builder's answer.
     bool addTo(const clap_context_menu_builder_t& builder) const;
 
-private:
+  private:
     // Points the record's label at this item's own text again.
     void relink();
 };

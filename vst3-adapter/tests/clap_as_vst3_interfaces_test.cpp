@@ -10,8 +10,8 @@
 #include <fmt/format.h>
 
 #include <clap/ara.h>
-#include <clap/ext/gain-adjustment-metering.h>
 #include <clap/ext/context-menu.h>
+#include <clap/ext/gain-adjustment-metering.h>
 #include <clap/ext/thread-check.h>
 
 #include <cstdlib>
@@ -129,8 +129,8 @@ struct FakePlugin {
         };
         params.text_to_value = [](const clap_plugin_t* p, clap_id id, const char* text,
                                   double* value) {
-            of(p).calls.push_back(fmt::format("text_to_value {} '{}' main {}", id, text,
-                                              of(p).onMainThread()));
+            of(p).calls.push_back(
+                fmt::format("text_to_value {} '{}' main {}", id, text, of(p).onMainThread()));
             char* end = nullptr;
             *value = std::strtod(text, &end);
             return end != text;
@@ -157,8 +157,8 @@ struct FakePlugin {
         };
         ara.bind_to_document_controller = [](const clap_plugin_t* p, void* ref, uint32_t known,
                                              uint32_t assigned) -> const void* {
-            of(p).calls.push_back(fmt::format("ara bind {} {} {}", ref == &araDocument, known,
-                                              assigned));
+            of(p).calls.push_back(
+                fmt::format("ara bind {} {} {}", ref == &araDocument, known, assigned));
             return &araInstance;
         };
         metering.get = [](const clap_plugin_t* p) { return of(p).gainReduction; };
@@ -188,7 +188,7 @@ struct FakePlugin {
 // The host's objects, living on the test's stack: reference counting is only recorded.
 template <class Interface>
 class HostObject : public Interface {
-public:
+  public:
     tresult PLUGIN_API queryInterface(const TUID, void** object) override {
         *object = nullptr;
         return kNoInterface;
@@ -200,7 +200,7 @@ public:
 
 // A menu item's target: records the tags it is asked to perform.
 class MenuTarget : public HostObject<IContextMenuTarget> {
-public:
+  public:
     tresult PLUGIN_API executeMenuItem(int32 tag) override {
         tags.push_back(tag);
         return answer;
@@ -212,7 +212,7 @@ public:
 // A host's context menu with the items a test gives it; `failing` is an index whose getItem
 // fails.
 class Menu : public HostObject<IContextMenu> {
-public:
+  public:
     struct Entry {
         std::u16string name;
         int32 tag;
@@ -240,7 +240,7 @@ public:
 
 // The host's component handler with context menus: records what each menu was made for.
 class Handler : public IComponentHandler, public IComponentHandler3 {
-public:
+  public:
     tresult PLUGIN_API queryInterface(const TUID iid, void** object) override {
         if (FUnknownPrivate::iidEqual(iid, IComponentHandler3::iid)) {
             *object = static_cast<IComponentHandler3*>(this);
@@ -286,8 +286,7 @@ struct Builder {
         table.supports = [](const clap_context_menu_builder_t* b, uint32_t kind) {
             return static_cast<int>(kind) != of(b).refused;
         };
-        table.add_item = [](const clap_context_menu_builder_t* b, uint32_t kind,
-                            const void* data) {
+        table.add_item = [](const clap_context_menu_builder_t* b, uint32_t kind, const void* data) {
             of(b).items.push_back(describe(kind, data));
             return true;
         };
@@ -298,29 +297,29 @@ struct Builder {
     static std::string describe(uint32_t kind, const void* data) {
         const auto on = [](bool enabled) { return enabled ? "on" : "off"; };
         switch (kind) {
-        case CLAP_CONTEXT_MENU_ITEM_ENTRY: {
-            const auto* entry = static_cast<const clap_context_menu_entry_t*>(data);
-            return fmt::format("entry '{}' {} {}", entry->label, on(entry->is_enabled),
-                               entry->action_id);
-        }
-        case CLAP_CONTEXT_MENU_ITEM_CHECK_ENTRY: {
-            const auto* entry = static_cast<const clap_context_menu_check_entry_t*>(data);
-            return fmt::format("check '{}' {} {} {}", entry->label, on(entry->is_enabled),
-                               entry->is_checked ? "checked" : "unchecked", entry->action_id);
-        }
-        case CLAP_CONTEXT_MENU_ITEM_BEGIN_SUBMENU: {
-            const auto* submenu = static_cast<const clap_context_menu_submenu_t*>(data);
-            return fmt::format("submenu '{}' {}", submenu->label, on(submenu->is_enabled));
-        }
-        default:
-            return fmt::format("kind {}{}", kind, data == nullptr ? "" : " with data");
+            case CLAP_CONTEXT_MENU_ITEM_ENTRY: {
+                const auto* entry = static_cast<const clap_context_menu_entry_t*>(data);
+                return fmt::format("entry '{}' {} {}", entry->label, on(entry->is_enabled),
+                                   entry->action_id);
+            }
+            case CLAP_CONTEXT_MENU_ITEM_CHECK_ENTRY: {
+                const auto* entry = static_cast<const clap_context_menu_check_entry_t*>(data);
+                return fmt::format("check '{}' {} {} {}", entry->label, on(entry->is_enabled),
+                                   entry->is_checked ? "checked" : "unchecked", entry->action_id);
+            }
+            case CLAP_CONTEXT_MENU_ITEM_BEGIN_SUBMENU: {
+                const auto* submenu = static_cast<const clap_context_menu_submenu_t*>(data);
+                return fmt::format("submenu '{}' {}", submenu->label, on(submenu->is_enabled));
+            }
+            default:
+                return fmt::format("kind {}{}", kind, data == nullptr ? "" : " with data");
         }
     }
 };
 
 // The host's attribute list for a channel context: the integers and strings a test puts in.
 class Attributes : public HostObject<IAttributeList> {
-public:
+  public:
     tresult PLUGIN_API setInt(AttrID, int64) override { return kResultOk; }
     tresult PLUGIN_API getInt(AttrID id, int64& value) override {
         const auto found = ints.find(id);
@@ -349,7 +348,7 @@ public:
 // A component made and initialised as a host does, over our plug-in or a fake one, and reached
 // through the interfaces it admits to.
 class Component {
-public:
+  public:
     // Our plug-in.
     Component() { start(&vantrel_ondrix_plugin_entry); }
     explicit Component(FakePlugin& fake) {
@@ -376,7 +375,7 @@ public:
     ClapAsVst3& object() { return *component; }
     bool initialised = false;
 
-private:
+  private:
     void start(const clap_plugin_entry_t* entry) {
         library.useStaticEntry(entry, nullptr);
         component = owned(new ClapAsVst3(&library, 0, nullptr));
@@ -432,8 +431,8 @@ TEST(ClapAsVst3Interfaces, InterfacesFollowThePluginsExtensions) {
         }
         return names;
     };
-    const Texts always = {"IComponent",      "IAudioProcessor", "IEditController",
-                          "IUnitInfo",       "IMidiMapping",    "INoteExpressionController"};
+    const Texts always = {"IComponent", "IAudioProcessor", "IEditController",
+                          "IUnitInfo",  "IMidiMapping",    "INoteExpressionController"};
 
     Component ours;
     ASSERT_TRUE(ours.initialised);
@@ -490,8 +489,8 @@ TEST(ClapAsVst3Interfaces, MidiControllerAssignments) {
         {0, 0, -32768, kResultFalse, 0},
     };
     for (const auto& row : cases) {
-        SCOPED_TRACE(fmt::format("bus {} channel {} controller {}", row.bus, row.channel,
-                                 row.controller));
+        SCOPED_TRACE(
+            fmt::format("bus {} channel {} controller {}", row.bus, row.channel, row.controller));
         ParamID id = 0;
         EXPECT_EQ(mapping->getMidiControllerAssignment(row.bus, row.channel, row.controller, id),
                   row.result);
@@ -531,8 +530,8 @@ TEST(ClapAsVst3Interfaces, NoteExpressionInfo) {
     Texts titles;
     for (int32 i = 0; i < 6; ++i) {
         ASSERT_EQ(expressions->getNoteExpressionInfo(0, 0, i, info), kResultOk);
-        titles.push_back(fmt::format("{} {} {}", info.typeId, text(info.title),
-                                     text(info.shortTitle)));
+        titles.push_back(
+            fmt::format("{} {} {}", info.typeId, text(info.title), text(info.shortTitle)));
     }
     EXPECT_EQ(titles, (Texts{"0 Volume Vol", "1 Panorama Pan", "2 Tuning Tun", "3 Vibrato Vibr",
                              "4 Expression Expr", "5 Brightness Brit"}));
@@ -569,12 +568,11 @@ TEST(ClapAsVst3Interfaces, UnitsOfTheMidiInputsChannels) {
         BusDirection dir;
         int32 bus, channel;
     } refused[] = {
-        {kEvent, kInput, 0, 4}, {kEvent, kInput, 0, -1}, {kEvent, kInput, 1, 0},
+        {kEvent, kInput, 0, 4},  {kEvent, kInput, 0, -1}, {kEvent, kInput, 1, 0},
         {kEvent, kOutput, 0, 0}, {kAudio, kInput, 0, 0},
     };
     for (const auto& row : refused) {
-        EXPECT_EQ(units->getUnitByBus(row.type, row.dir, row.bus, row.channel, unit),
-                  kResultFalse);
+        EXPECT_EQ(units->getUnitByBus(row.type, row.dir, row.bus, row.channel, unit), kResultFalse);
     }
     EXPECT_EQ(unit, -7);
 
@@ -611,20 +609,18 @@ TEST(ClapAsVst3Interfaces, ParameterTexts) {
         EXPECT_EQ(controller->getParamStringByValue(row.id, row.normalized, string), row.result);
         EXPECT_EQ(text(string), row.text);
     }
-    EXPECT_EQ(fake.calls, (Texts{"value_to_text 5 2.5 127 main true",
-                                 "value_to_text 5 9.5 127 main true"}));
+    EXPECT_EQ(fake.calls,
+              (Texts{"value_to_text 5 2.5 127 main true", "value_to_text 5 9.5 127 main true"}));
 
     fake.calls.clear();
     ParamValue normalized = -1;
     String128 string{};
     UString(string, 128).fromAscii("7.5 dB");
-    EXPECT_EQ(controller->getParamValueByString(FakePlugin::gainId, string, normalized),
-              kResultOk);
+    EXPECT_EQ(controller->getParamValueByString(FakePlugin::gainId, string, normalized), kResultOk);
     EXPECT_DOUBLE_EQ(normalized, 0.75);
     // Round trip: the plug-in's text of a value reads back as that value.
     ASSERT_EQ(controller->getParamStringByValue(FakePlugin::gainId, 0.3, string), kResultOk);
-    EXPECT_EQ(controller->getParamValueByString(FakePlugin::gainId, string, normalized),
-              kResultOk);
+    EXPECT_EQ(controller->getParamValueByString(FakePlugin::gainId, string, normalized), kResultOk);
     EXPECT_DOUBLE_EQ(normalized, 0.3);
 
     normalized = -1;
@@ -637,10 +633,9 @@ TEST(ClapAsVst3Interfaces, ParameterTexts) {
     EXPECT_EQ(controller->getParamValueByString(FakePlugin::gainId, nullptr, normalized),
               kResultFalse);
     EXPECT_EQ(normalized, -1);
-    EXPECT_EQ(fake.calls, (Texts{"text_to_value 5 '7.5 dB' main true",
-                                 "value_to_text 5 3 127 main true",
-                                 "text_to_value 5 '3 dB' main true",
-                                 "text_to_value 5 'loud' main true"}));
+    EXPECT_EQ(fake.calls,
+              (Texts{"text_to_value 5 '7.5 dB' main true", "value_to_text 5 3 127 main true",
+                     "text_to_value 5 '3 dB' main true", "text_to_value 5 'loud' main true"}));
 
     // A long text reaches the plug-in cut at a character: 126 bytes of "a" then "é" (two
     // bytes) would pass the 127 the plug-in takes.
@@ -655,7 +650,7 @@ constexpr clap_context_menu_target_t globalMenu{CLAP_CONTEXT_MENU_TARGET_KIND_GL
 
 TEST(ClapAsVst3Interfaces, HostMenuItemsReachThePluginsMenu) {
     FakePlugin fake;
-    // The handler's menu outlives the component, which lets the last menu go when it ends.
+    // The host's objects outlive the component, which holds references to them.
     Handler handler;
     Component c(fake);
     ASSERT_EQ(c.as<IEditController>()->setComponentHandler(&handler), kResultOk);
@@ -674,9 +669,9 @@ TEST(ClapAsVst3Interfaces, HostMenuItemsReachThePluginsMenu) {
 
     Builder builder;
     ASSERT_TRUE(host.populate(fake.host, &globalMenu, &builder.table));
-    EXPECT_EQ(builder.items, (Texts{"entry 'Undo' on 0", "kind 2", "submenu 'More' on",
-                                    "entry 'Redo' on 3", "kind 4", "check 'Snap' off checked 5",
-                                    "entry 'Grid' off 6"}));
+    EXPECT_EQ(builder.items,
+              (Texts{"entry 'Undo' on 0", "kind 2", "submenu 'More' on", "entry 'Redo' on 3",
+                     "kind 4", "check 'Snap' off checked 5", "entry 'Grid' off 6"}));
     EXPECT_EQ(handler.made, Texts{"global, view false"});
     EXPECT_EQ(menu.references, 2) << "the component holds the menu it was handed";
 
@@ -697,13 +692,12 @@ TEST(ClapAsVst3Interfaces, HostMenuItemsReachThePluginsMenu) {
     const clap_context_menu_target_t parameter{CLAP_CONTEXT_MENU_TARGET_KIND_PARAM, 42};
     ASSERT_TRUE(host.populate(fake.host, &parameter, &builder.table));
     EXPECT_EQ(handler.made.back(), "parameter 42");
-    c.as<IEditController>()->setComponentHandler(nullptr);
 }
 
 TEST(ClapAsVst3Interfaces, MenusThatCannotBeMirrored) {
     FakePlugin fake;
-    Component c(fake);
     Handler handler;
+    Component c(fake);
     handler.menu.entries = {{u"Undo", 100, 0}, {u"Redo", 101, 0}, {u"Cut", 102, 0}};
     const clap_host_context_menu_t& host = fake.hostMenu();
     ClapAsVst3& object = c.object();
@@ -748,7 +742,6 @@ TEST(ClapAsVst3Interfaces, MenusThatCannotBeMirrored) {
     EXPECT_FALSE(host.popup(fake.host, &globalMenu, 0, 10, 10));
     EXPECT_FALSE(object.context_menu_can_popup());
     EXPECT_EQ(c.as<IContextMenuTarget>()->executeMenuItem(7), kResultOk);
-    c.as<IEditController>()->setComponentHandler(nullptr);
 }
 
 TEST(ClapAsVst3Interfaces, ChannelContextReachesThePlugin) {
@@ -786,8 +779,7 @@ TEST(ClapAsVst3Interfaces, ChannelContextReachesThePlugin) {
     } names[] = {
         {std::u16string(300, u'x'), std::string(255, 'x')},
         {std::u16string(254, u'x') + u"é" + std::u16string(45, u'x'), std::string(254, 'x')},
-        {std::u16string(253, u'x') + u"é" + std::u16string(46, u'x'),
-         std::string(253, 'x') + "é"},
+        {std::u16string(253, u'x') + u"é" + std::u16string(46, u'x'), std::string(253, 'x') + "é"},
     };
     for (const auto& row : names) {
         list.strings[ChannelContext::kChannelNameKey] = row.name;
@@ -821,10 +813,10 @@ TEST(ClapAsVst3Interfaces, GainReductionAndAra) {
     EXPECT_EQ(c.as<ARA::IPlugInEntryPoint>()->bindToDocumentController(
                   static_cast<ARA::ARADocumentControllerRef>(document)),
               nullptr);
-    EXPECT_EQ(static_cast<const void*>(
-                  c.as<ARA::IPlugInEntryPoint2>()->bindToDocumentControllerWithRoles(
-                      static_cast<ARA::ARADocumentControllerRef>(document), 7, 3)),
-              &FakePlugin::araInstance);
+    EXPECT_EQ(
+        static_cast<const void*>(c.as<ARA::IPlugInEntryPoint2>()->bindToDocumentControllerWithRoles(
+            static_cast<ARA::ARADocumentControllerRef>(document), 7, 3)),
+        &FakePlugin::araInstance);
     const std::string log = testing::internal::GetCapturedStdout();
     EXPECT_EQ(fake.calls, (Texts{"ara get_factory", "ara bind true 7 3"}));
 

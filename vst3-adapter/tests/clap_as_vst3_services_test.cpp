@@ -28,6 +28,7 @@ uint64_t testClock() {
 struct Services : testing::Test {
     Services() {
         fake.params = {parameter(paramId, "Depth")};
+        fake.withGui = true;
         clockNow = 0;
         os::setTickSource(testClock);
     }
@@ -44,6 +45,12 @@ struct Services : testing::Test {
         Block b;
         ASSERT_EQ(c.processor->process(b.data), kResultOk);
     }
+    // The editor view in a frame that notes its resizes in the plug-in's log.
+    void openView() {
+        view = owned(c.controller->createView(ViewType::kEditor));
+        ASSERT_NE(view, nullptr);
+        view->setFrame(&frame);
+    }
     // One idle tick of the module, `ms` after the last.
     void tick(uint64_t ms = 10) {
         clockNow += ms;
@@ -52,6 +59,8 @@ struct Services : testing::Test {
 
     FakePlugin fake;
     Component c{fake};
+    PlugFrame frame{fake};
+    IPtr<IPlugView> view;
 };
 
 ParamEvent begin(clap_id id = paramId) {
@@ -137,12 +146,8 @@ TEST_F(Services, DeactivationEndsOpenGesturesBeforeItReturns) {
 // Everything the plug-in asked for before one tick, carried out in the tick's order.
 TEST_F(Services, OneTickCarriesOutEveryRequestInItsOrder) {
     fake.withTimers = true;
-    fake.withGui = true;
     start();
-    IPlugView* view = c.controller->createView(ViewType::kEditor);
-    ASSERT_NE(view, nullptr);
-    PlugFrame frame(fake);
-    view->setFrame(&frame);
+    openView();
     block({begin(), end()});
     ASSERT_EQ(c.processor->setProcessing(false), kResultOk);  // so the flush reaches the plug-in
     c.handler.log = &fake;
@@ -159,7 +164,6 @@ TEST_F(Services, OneTickCarriesOutEveryRequestInItsOrder) {
                                   "restartComponent 10", "resizeView 800x600", "on_timer 1000"}));
     tick();
     EXPECT_EQ(fake.take(), Calls{});
-    view->release();
 }
 
 TEST_F(Services, TheFlushWaitsForTheNextBlockWhileTheHostSendsThem) {
@@ -243,12 +247,8 @@ TEST_F(Services, ATimerCallbackMayRegisterAndUnregisterTimers) {
 }
 
 TEST_F(Services, AResizeRequestReachesTheViewAtTheNextTickLastOneWinning) {
-    fake.withGui = true;
     start();
-    IPlugView* view = c.controller->createView(ViewType::kEditor);
-    ASSERT_NE(view, nullptr);
-    PlugFrame frame(fake);
-    view->setFrame(&frame);
+    openView();
     const struct {
         uint32_t width, height;
         bool accepted;
@@ -265,7 +265,6 @@ TEST_F(Services, AResizeRequestReachesTheViewAtTheNextTickLastOneWinning) {
     EXPECT_EQ(fake.take(), Calls{"resizeView 800x600"});
     tick();
     EXPECT_EQ(fake.take(), Calls{});
-    view->release();
 }
 
 TEST_F(Services, ARescanTellsTheHostWhatChanged) {

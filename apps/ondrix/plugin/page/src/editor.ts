@@ -101,6 +101,12 @@ export function createEditor(options: EditorOptions) {
     sync();
   }
 
+  /** A change still under way (a drag, a field being typed): shown and sent, recorded by `commit`. */
+  function change(next: Patch) {
+    setPatch(next);
+    sync();
+  }
+
   function undo() {
     const snapshot = history.undo();
     if (snapshot !== null) show(JSON.parse(snapshot) as Patch);
@@ -162,7 +168,7 @@ export function createEditor(options: EditorOptions) {
   async function start() {
     if (!transport) return;
     const scale = readUiScale(store);
-    if (scale !== 1) invoke('zoom', { scale }).catch(() => {});
+    if (scale !== 1) zoom(scale);
     try {
       await takePluginPatch();
     } catch (e) {
@@ -276,13 +282,18 @@ export function createEditor(options: EditorOptions) {
     await refreshPresets();
   }
 
+  /** The plug-in zooms its web view to the interface size. */
+  function zoom(scale: number) {
+    invoke('zoom', { scale }).catch(() => {});
+  }
+
   function restart() {
     invoke('restart').then(() => setStatus(null), (e) => setStatus(message(e)));
   }
 
   return {
     inPlugin: transport !== null,
-    patch, text, commit, undo, redo, canUndo, canRedo, status, restart, start,
+    patch, text, change, commit, undo, redo, canUndo, canRedo, status, restart, start, zoom,
     live, liveFrame,
     presets, current, presetError, edited: () => baseline() !== text(), newPatch,
     refreshPresets, loadPreset, savePreset, savePresetAs, renamePreset, deletePreset,
