@@ -76,9 +76,6 @@ int32 asChannelCount(uint32_t channels) {
 
 }  // namespace
 
-ClapAsVst3::ClapAsVst3(Clap::Library* library, int index, void* creationContext)
-    : library(library), libraryIndex(index), creationContext(creationContext) {}
-
 SpeakerArrangement ClapAsVst3::speakerArrFromPortType(const char* portType,
                                                       uint32_t channelCount) {
     const bool typed = portType != nullptr && portType[0] != '\0';

@@ -76,8 +76,22 @@ tresult PLUGIN_API WrappedView::queryInterface(const TUID iid, void** obj) {
     return FObject::queryInterface(iid, obj);
 }
 
+void WrappedView::cutOff() {
+    releaseCallback = nullptr;
+    destroyCallback = nullptr;
+    reservedCallback = nullptr;
+    if (gui != nullptr && created) {
+        gui->destroy(plugin);
+    }
+    created = false;
+    attachedToParent = false;
+    frame = nullptr;
+    plugin = nullptr;
+    gui = nullptr;
+}
+
 void WrappedView::ensure_ui() {
-    if (created) {
+    if (created || gui == nullptr) {
         return;
     }
     if (gui->is_api_supported(plugin, CLAP_WINDOW_API_COCOA, false)) {
@@ -87,6 +101,9 @@ void WrappedView::ensure_ui() {
 }
 
 void WrappedView::drop_ui() {
+    if (gui == nullptr) {
+        return;
+    }
     if (!created) {
         if (destroyCallback) {
             destroyCallback(false);
@@ -109,6 +126,9 @@ void WrappedView::releaseAdditionalReferences() {
 }
 
 tresult PLUGIN_API WrappedView::isPlatformTypeSupported(FIDString type) {
+    if (gui == nullptr) {
+        return kResultFalse;
+    }
     for (const Platform& platform : platforms) {
         if (sameText(type, platform.vst3)) {
             return gui->is_api_supported(plugin, platform.clap, false) ? kResultOk : kResultFalse;
@@ -118,6 +138,9 @@ tresult PLUGIN_API WrappedView::isPlatformTypeSupported(FIDString type) {
 }
 
 tresult PLUGIN_API WrappedView::attached(void* parent, FIDString type) {
+    if (gui == nullptr) {
+        return kResultFalse;
+    }
     if (parent == nullptr) {
         return kInvalidArgument;
     }
@@ -151,6 +174,9 @@ tresult PLUGIN_API WrappedView::attached(void* parent, FIDString type) {
 }
 
 tresult PLUGIN_API WrappedView::removed() {
+    if (gui == nullptr) {
+        return kResultFalse;
+    }
     releaseAdditionalReferences();
     attachedToParent = false;
     window.cocoa = nullptr;
@@ -170,6 +196,9 @@ tresult PLUGIN_API WrappedView::onKeyUp(char16, int16, int16) {
 }
 
 tresult PLUGIN_API WrappedView::getSize(ViewRect* size) {
+    if (gui == nullptr) {
+        return kResultFalse;
+    }
     if (!usable(size)) {
         return kInvalidArgument;
     }
@@ -185,6 +214,9 @@ tresult PLUGIN_API WrappedView::getSize(ViewRect* size) {
 }
 
 tresult PLUGIN_API WrappedView::onSize(ViewRect* newSize) {
+    if (gui == nullptr) {
+        return kResultFalse;
+    }
     if (!usable(newSize)) {
         return kResultFalse;
     }
@@ -204,6 +236,9 @@ tresult PLUGIN_API WrappedView::onSize(ViewRect* newSize) {
 }
 
 tresult PLUGIN_API WrappedView::onFocus(TBool state) {
+    if (gui == nullptr) {
+        return kResultFalse;
+    }
     if (!state) {
         releaseAdditionalReferences();
     }
@@ -211,17 +246,26 @@ tresult PLUGIN_API WrappedView::onFocus(TBool state) {
 }
 
 tresult PLUGIN_API WrappedView::setFrame(IPlugFrame* newFrame) {
+    if (gui == nullptr) {
+        return kResultFalse;
+    }
     releaseAdditionalReferences();
     frame = newFrame;
     return kResultOk;
 }
 
 tresult PLUGIN_API WrappedView::canResize() {
+    if (gui == nullptr) {
+        return kResultFalse;
+    }
     ensure_ui();
     return gui->can_resize(plugin) ? kResultOk : kResultFalse;
 }
 
 tresult PLUGIN_API WrappedView::checkSizeConstraint(ViewRect* r) {
+    if (gui == nullptr) {
+        return kResultFalse;
+    }
     if (!usable(r)) {
         return kResultFalse;
     }
@@ -236,11 +280,17 @@ tresult PLUGIN_API WrappedView::checkSizeConstraint(ViewRect* r) {
 }
 
 tresult PLUGIN_API WrappedView::setContentScaleFactor(ScaleFactor factor) {
+    if (gui == nullptr) {
+        return kResultFalse;
+    }
     ensure_ui();
     return gui->set_scale(plugin, static_cast<double>(factor)) ? kResultOk : kResultFalse;
 }
 
 bool WrappedView::request_resize(uint32_t width, uint32_t height) {
+    if (gui == nullptr) {
+        return false;
+    }
     const ViewRect kept = rect;
     resize(rect, width, height);
     if (frame == nullptr) {

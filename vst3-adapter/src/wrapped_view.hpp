@@ -60,8 +60,12 @@ public:
     void drop_ui();
     void releaseAdditionalReferences();
     // The plug-in asks for a new size: stored, then passed to the host's frame when there is
-    // one. False (and the old size kept) when the frame refuses.
+    // one. False (and the old size kept) when the frame refuses or the view is cut off.
     bool request_resize(uint32_t width, uint32_t height);
+    // The owner goes while the host still holds the view: the CLAP editor is destroyed without
+    // telling the owner, and from then on the view calls nothing (its calls answer
+    // kResultFalse, its destructor does nothing).
+    void cutOff();
 
     // What the host was last told or told the view, in host pixels.
     const Steinberg::ViewRect& rectangle() const { return rect; }

@@ -120,14 +120,6 @@ tresult PLUGIN_API SingleComponentEffect::setActive(TBool) {
     return kResultOk;
 }
 
-tresult PLUGIN_API SingleComponentEffect::setState(IBStream*) {
-    return kNotImplemented;
-}
-
-tresult PLUGIN_API SingleComponentEffect::getState(IBStream*) {
-    return kNotImplemented;
-}
-
 tresult PLUGIN_API SingleComponentEffect::setBusArrangements(SpeakerArrangement* inputs,
                                                              int32 numIns,
                                                              SpeakerArrangement* outputs,

@@ -14,8 +14,32 @@
 
 namespace Steinberg::Vst {
 
-class SingleComponentEffect : public EditControllerEx1,
-                              public IComponent,
+// IComponent and IEditController both have a getState/setState slot of one signature, which C++
+// would fill with one function. These two pass each interface's slots on to functions of their
+// own, so a class that is both can answer them apart; both answer kNotImplemented until
+// overridden.
+class ComponentStateSlots : public IComponent {
+public:
+    tresult PLUGIN_API setState(IBStream* state) final { return componentSetState(state); }
+    tresult PLUGIN_API getState(IBStream* state) final { return componentGetState(state); }
+
+protected:
+    virtual tresult componentSetState(IBStream*) { return kNotImplemented; }
+    virtual tresult componentGetState(IBStream*) { return kNotImplemented; }
+};
+
+class ControllerStateSlots : public EditControllerEx1 {
+public:
+    tresult PLUGIN_API setState(IBStream* state) final { return controllerSetState(state); }
+    tresult PLUGIN_API getState(IBStream* state) final { return controllerGetState(state); }
+
+protected:
+    virtual tresult controllerSetState(IBStream*) { return kNotImplemented; }
+    virtual tresult controllerGetState(IBStream*) { return kNotImplemented; }
+};
+
+class SingleComponentEffect : public ControllerStateSlots,
+                              public ComponentStateSlots,
                               public IAudioProcessor,
                               public IProcessContextRequirements {
 public:
@@ -52,12 +76,6 @@ public:
     tresult PLUGIN_API activateBus(MediaType type, BusDirection direction, int32 index,
                                    TBool state) override;
     tresult PLUGIN_API setActive(TBool state) override;
-
-    // State. IComponent and IEditController each have a getState/setState slot; C++ gives both
-    // slots this one function (and a derived class's override takes both). Component and
-    // controller keep no state here: kNotImplemented.
-    tresult PLUGIN_API setState(IBStream* state) override;
-    tresult PLUGIN_API getState(IBStream* state) override;
 
     // IAudioProcessor
     tresult PLUGIN_API setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
