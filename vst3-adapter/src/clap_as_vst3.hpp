@@ -253,8 +253,9 @@ protected:
     void clearContextMenu();
     // Main-thread services: hands every queued gesture and value to the host, in order.
     void deliverQueuedEdits();
-    // Everything `terminate` ends before the instance goes: processing, activation, the idle
-    // attachment and the editor view.
+    // Ends processing, activation, the idle attachment, the editor view and the mirrored menu,
+    // then destroys the instance; nothing when there is none (`terminate`, or the destructor
+    // when the host never called it).
     void shutDown();
     // Stops the plug-in's processing when it runs; the caller holds `processingMutex`.
     void stopProcessing();

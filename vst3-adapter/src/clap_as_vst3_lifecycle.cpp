@@ -76,21 +76,22 @@ ClapAsVst3::ClapAsVst3(Clap::Library* library, int index, void* creationContext)
       idleAttachment([this] { os::attach(this); }, [this] { os::detach(this); }) {}
 
 ClapAsVst3::~ClapAsVst3() {
-    if (plugin) {
-        shutDown();
-        plugin->terminate();
-        plugin.reset();
-    }
+    shutDown();
     idleAttachment.off();
 }
 
 void ClapAsVst3::shutDown() {
+    if (!plugin) {
+        return;
+    }
     setActive(false);
     idleAttachment.off();
     if (WrappedView* view = std::exchange(wrappedView, nullptr)) {
         view->cutOff();
     }
     clearContextMenu();
+    plugin->terminate();
+    plugin.reset();
 }
 
 tresult PLUGIN_API ClapAsVst3::initialize(FUnknown* context) {
@@ -107,10 +108,7 @@ tresult PLUGIN_API ClapAsVst3::initialize(FUnknown* context) {
     }
     if (!plugin || !plugin->initialize()) {
         // Nothing of a half-made instance stays: every later call finds none.
-        if (plugin) {
-            plugin->terminate();
-            plugin.reset();
-        }
+        plugin.reset();
         return kResultFalse;
     }
     return kResultOk;
@@ -118,11 +116,7 @@ tresult PLUGIN_API ClapAsVst3::initialize(FUnknown* context) {
 
 tresult PLUGIN_API ClapAsVst3::terminate() {
     hostApplication = nullptr;
-    if (plugin) {
-        shutDown();
-        plugin->terminate();
-        plugin.reset();
-    }
+    shutDown();
     return SingleComponentEffect::terminate();
 }
 
