@@ -665,7 +665,6 @@ TEST(ClapAsVst3Interfaces, HostMenuItemsReachThePluginsMenu) {
         {u"Grid", 106, IContextMenuItem::kIsDisabled},
     };
     const clap_host_context_menu_t& host = fake.hostMenu();
-    EXPECT_TRUE(host.can_popup(fake.host));
 
     Builder builder;
     ASSERT_TRUE(host.populate(fake.host, &globalMenu, &builder.table));
@@ -844,6 +843,22 @@ TEST(ClapAsVst3Interfaces, GainReductionAndAra) {
     EXPECT_EQ(object.bindToDocumentControllerWithRoles(nullptr, 1, 1), nullptr);
     EXPECT_NE(testing::internal::GetCapturedStdout().find("getFactory"), std::string::npos);
     EXPECT_EQ(plain.calls, Texts{});
+}
+
+TEST(ClapAsVst3Interfaces, AMenuItemsLabelMovesWithIt) {
+    std::vector<wrapper_context_menu_item> items;
+    for (uint32_t i = 0; i < 40; ++i) {
+        wrapper_context_menu_item item;
+        const std::u16string name = i % 2 ? u"Undo" : std::u16string(60, u'm');
+        name.copy(reinterpret_cast<char16_t*>(item.vst3Item.name), 127);
+        item.vst3_to_clap(i);
+        items.push_back(std::move(item));  // and the items before it move as the list grows
+    }
+    for (const wrapper_context_menu_item& item : items) {
+        ASSERT_EQ(item.clapItem.label, item.label.c_str());
+        EXPECT_EQ(std::string(item.clapItem.label),
+                  item.clapItem.action_id % 2 ? "Undo" : std::string(60, 'm'));
+    }
 }
 
 }  // namespace
