@@ -1,0 +1,17 @@
+# The bundle's dynamic symbol table defines exactly the module's entry points and `clap_entry`.
+execute_process(COMMAND ${NM} -D --defined-only --format=posix ${MODULE}
+                RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${MODULE}: ${err}")
+endif()
+string(REGEX MATCHALL "[^\n]+" lines "${out}")
+set(names)
+foreach(line IN LISTS lines)
+  string(REGEX REPLACE " .*" "" name "${line}")
+  list(APPEND names ${name})
+endforeach()
+list(SORT names)
+set(expected GetPluginFactory ModuleEntry ModuleExit bundleEntry bundleExit clap_entry)
+if(NOT names STREQUAL expected)
+  message(FATAL_ERROR "the bundle defines\n  ${names}\nin place of\n  ${expected}")
+endif()
