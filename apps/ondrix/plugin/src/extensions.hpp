@@ -1,6 +1,7 @@
 #pragma once
 
 #include <clap/ext/audio-ports.h>
+#include <clap/ext/gui.h>
 #include <clap/ext/note-ports.h>
 #include <clap/ext/state.h>
 
@@ -11,5 +12,6 @@ namespace vantrel_ondrix_plugin {
 extern const clap_plugin_audio_ports_t AUDIO_PORTS;
 extern const clap_plugin_note_ports_t NOTE_PORTS;
 extern const clap_plugin_state_t STATE;
+extern const clap_plugin_gui_t GUI;
 
 }  // namespace vantrel_ondrix_plugin

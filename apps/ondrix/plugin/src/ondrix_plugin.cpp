@@ -5,6 +5,30 @@
 #include "extensions.hpp"
 
 namespace vantrel_ondrix_plugin {
+namespace {
+
+const clap_host_state_t* host_state_of(const clap_host_t* host) {
+    if (host == nullptr || host->get_extension == nullptr) return nullptr;
+    const auto* state =
+        static_cast<const clap_host_state_t*>(host->get_extension(host, CLAP_EXT_STATE));
+    return state != nullptr && state->mark_dirty != nullptr ? state : nullptr;
+}
+
+}  // namespace
+
+MainThread::MainThread(std::shared_ptr<ondrix_plugin_core::Core> core, const clap_host_t* host)
+    : core_(std::move(core)), host_(host), host_state_(host_state_of(host)) {}
+
+Outcome<bool> MainThread::set_parent(editor::HostView parent) {
+    std::function<void()> mark_dirty;
+    if (host_state_ != nullptr) {
+        mark_dirty = [host = host_, state = host_state_] { state->mark_dirty(host); };
+    }
+    if (const auto failure = editor_.set_parent(parent, core_, std::move(mark_dirty))) {
+        return PluginWrapperError::plugin(*failure);
+    }
+    return true;
+}
 
 Outcome<bool> MainThread::save(OutputStream& stream) {
     if (auto error = stream.write_all(core_->save_state())) {
@@ -33,6 +57,7 @@ const void* OndrixPlugin::declare_extensions(const char* id) noexcept {
     if (std::strcmp(id, CLAP_EXT_AUDIO_PORTS) == 0) return &AUDIO_PORTS;
     if (std::strcmp(id, CLAP_EXT_NOTE_PORTS) == 0) return &NOTE_PORTS;
     if (std::strcmp(id, CLAP_EXT_STATE) == 0) return &STATE;
+    if (std::strcmp(id, CLAP_EXT_GUI) == 0) return &GUI;
     return nullptr;
 }
 

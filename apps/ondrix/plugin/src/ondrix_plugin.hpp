@@ -2,9 +2,11 @@
 
 #include <memory>
 
+#include <clap/ext/state.h>
 #include <clap/host.h>
 
 #include "core.hpp"
+#include "editor/editor.hpp"
 #include "error.hpp"
 #include "stream.hpp"
 
@@ -15,24 +17,32 @@ struct Shared {
     std::shared_ptr<ondrix_plugin_core::Core> core;
 };
 
-// The host main thread's part of an instance: the state extension's work.
+// The host main thread's part of an instance: the state extension's work and the editor.
 // Thread: host main thread only. Owner: the instance record.
 class MainThread {
   public:
-    MainThread(std::shared_ptr<ondrix_plugin_core::Core> core, const clap_host_t* host)
-        : core_(std::move(core)), host_(host) {}
+    // Looks up the host's "clap.state" (made during init, when the host may be asked).
+    MainThread(std::shared_ptr<ondrix_plugin_core::Core> core, const clap_host_t* host);
 
     // Writes the state document into the host's stream.
     Outcome<bool> save(OutputStream& stream);
     // Reads the whole stream and applies it as a state document.
     Outcome<bool> load(InputStream& stream);
 
+    // Makes the editor's web view inside the host's view (null: no usable window). Edits the
+    // page makes to the patch are reported to the host as unsaved changes.
+    Outcome<bool> set_parent(editor::HostView parent);
+
+    editor::Editor& editor() { return editor_; }
     ondrix_plugin_core::Core& core() { return *core_; }
     const clap_host_t* host() const { return host_; }
 
   private:
     std::shared_ptr<ondrix_plugin_core::Core> core_;
     const clap_host_t* host_;
+    // The host's state table when it offers one with mark_dirty; else null.
+    const clap_host_state_t* host_state_;
+    editor::Editor editor_;
 };
 
 // The plug-in type: builds an instance's parts and declares its extensions.
@@ -46,8 +56,8 @@ struct OndrixPlugin {
     // The instance constructor run by init: one Core, shared by both parts.
     static Parts construct(const clap_host_t* host);
 
-    // The extension table of `id` ("clap.audio-ports", "clap.note-ports", "clap.state"), or
-    // null. The tables are static and do not depend on the instance.
+    // The extension table of `id` ("clap.audio-ports", "clap.note-ports", "clap.state",
+    // "clap.gui"), or null. The tables are static and do not depend on the instance.
     static const void* declare_extensions(const char* id) noexcept;
 };
 

@@ -42,12 +42,18 @@ TestHost::TestHost(bool with_log) : with_log_(with_log) {
     host_.request_process = &TestHost::request;
     host_.request_callback = &TestHost::request;
     log_.log = &TestHost::log;
+    state_.mark_dirty = &TestHost::mark_dirty;
 }
 
 const void* TestHost::get_extension(const clap_host_t* host, const char* id) {
     auto* self = static_cast<TestHost*>(host->host_data);
     if (self->with_log_ && std::strcmp(id, CLAP_EXT_LOG) == 0) return &self->log_;
+    if (self->offers_state && std::strcmp(id, CLAP_EXT_STATE) == 0) return &self->state_;
     return nullptr;
+}
+
+void TestHost::mark_dirty(const clap_host_t* host) {
+    ++static_cast<TestHost*>(host->host_data)->dirty_marks;
 }
 
 void TestHost::log(const clap_host_t* host, clap_log_severity severity, const char* message) {

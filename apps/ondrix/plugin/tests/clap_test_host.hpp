@@ -24,7 +24,8 @@ struct LogLine {
     friend bool operator==(const LogLine&, const LogLine&) = default;
 };
 
-// A host for tests: answers "clap.log" (unless made without it) and records every line.
+// A host for tests: answers "clap.log" (unless made without it) and records every line, and
+// answers "clap.state" (while offers_state) and counts its mark_dirty calls.
 // Thread: the test's thread (the log is called from the plug-in's calls). Owner: the test.
 class TestHost {
   public:
@@ -34,14 +35,18 @@ class TestHost {
 
     const clap_host_t* raw() const { return &host_; }
     std::vector<LogLine> lines;
+    bool offers_state = true;
+    int dirty_marks = 0;
 
   private:
     static const void* get_extension(const clap_host_t* host, const char* id);
     static void log(const clap_host_t* host, clap_log_severity severity, const char* message);
+    static void mark_dirty(const clap_host_t* host);
     static void request(const clap_host_t*) {}
 
     clap_host_t host_{};
     clap_host_log_t log_{};
+    clap_host_state_t state_{};
     bool with_log_;
 };
 

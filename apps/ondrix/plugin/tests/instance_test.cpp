@@ -317,7 +317,7 @@ TEST(Extensions, OnlyTheDeclaredTablesAreAnswered) {
         bool answered;
     } cases[] = {
         {"clap.audio-ports", true}, {"clap.note-ports", true}, {"clap.state", true},
-        {"clap.gui", false},        {"clap.params", false},    {"clap.latency", false},
+        {"clap.gui", true},         {"clap.params", false},    {"clap.latency", false},
         {"clap.state ", false},     {"clap.stat", false},      {"", false},
     };
     for (const auto& c : cases) {

@@ -156,7 +156,7 @@ class RandomHost {
                 const int which = pick(0, 6);
                 const void* table = p()->get_extension(p(), ids[which]);
                 if (!ready) return refused(table == nullptr);
-                EXPECT_EQ(table != nullptr, which < 3);
+                EXPECT_EQ(table != nullptr, which < 4);
                 return quiet();
             }
             case 10:

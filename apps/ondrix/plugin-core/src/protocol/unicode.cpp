@@ -63,6 +63,10 @@ bool is_white_space(char32_t code) {
 }  // namespace
 
 bool is_valid_utf8(std::string_view bytes) {
+    return valid_utf8_prefix(bytes) == bytes.size();
+}
+
+std::size_t valid_utf8_prefix(std::string_view bytes) {
     std::size_t pos = 0;
     while (pos < bytes.size()) {
         // Plain ASCII runs are by far the common case in patch files.
@@ -70,9 +74,10 @@ bool is_valid_utf8(std::string_view bytes) {
             ++pos;
             continue;
         }
-        if (!decode(bytes, pos)) return false;
+        const std::size_t start = pos;
+        if (!decode(bytes, pos)) return start;
     }
-    return true;
+    return pos;
 }
 
 std::string utf8_lossy(std::string_view bytes) {

@@ -4,6 +4,7 @@
 // lowercasing by the Unicode character properties (the properties and case mapping come from ICU).
 // Pure functions; any thread.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,10 @@ namespace ondrix_plugin_core::protocol {
 
 // True when `bytes` is well-formed UTF-8 (no overlong forms, no surrogates, nothing past U+10FFFF).
 bool is_valid_utf8(std::string_view bytes);
+
+// The length of the longest well-formed UTF-8 start of `bytes`: the position of the first byte
+// of the first ill-formed sequence, or the whole size.
+std::size_t valid_utf8_prefix(std::string_view bytes);
 
 // `bytes` as UTF-8 text, each ill-formed sequence (its maximal subpart) replaced by U+FFFD.
 std::string utf8_lossy(std::string_view bytes);

@@ -1,0 +1,25 @@
+#include "editor/web_view.hpp"
+
+#include <utility>
+
+namespace vantrel_ondrix_plugin::editor {
+namespace {
+
+WebViewFactory& installed_factory() {
+    static WebViewFactory factory;
+    return factory;
+}
+
+}  // namespace
+
+void set_web_view_factory(WebViewFactory factory) {
+    installed_factory() = std::move(factory);
+}
+
+std::unique_ptr<WebView> make_web_view(HostView parent, WebViewConfig config) {
+    const WebViewFactory& factory = installed_factory();
+    if (!factory) return nullptr;
+    return factory(parent, std::move(config));
+}
+
+}  // namespace vantrel_ondrix_plugin::editor

@@ -1,0 +1,156 @@
+// ondrix-page-server as the page's browser tests use it: started with --port 0, spoken to over
+// HTTP, and told to quit.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Reply {
+    int status = 0;
+    std::string head;
+    std::string body;
+};
+
+class PageServer : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        home_ = fs::temp_directory_path() / ("ondrix-page-server-" + std::to_string(::getpid()));
+        fs::create_directories(home_);
+        int out[2];
+        ASSERT_EQ(::pipe(out), 0);
+        pid_ = ::fork();
+        ASSERT_GE(pid_, 0);
+        if (pid_ == 0) {
+            ::dup2(out[1], STDOUT_FILENO);
+            ::close(out[0]);
+            ::close(out[1]);
+            ::execl(ONDRIX_PAGE_SERVER, ONDRIX_PAGE_SERVER, "--port", "0", "--home", home_.c_str(),
+                    static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        std::string line;
+        char c;
+        while (::read(out[0], &c, 1) == 1 && c != '\n') line += c;
+        ::close(out[0]);
+        const std::string prefix = "listening on http://127.0.0.1:";
+        ASSERT_EQ(line.substr(0, prefix.size()), prefix) << line;
+        port_ = std::stoi(line.substr(prefix.size()));
+    }
+
+    void TearDown() override {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        std::error_code ignored;
+        fs::remove_all(home_, ignored);
+    }
+
+    // A connected socket, or -1.
+    int connect_to_server() const {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(static_cast<std::uint16_t>(port_));
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return fd;
+        ::close(fd);
+        return -1;
+    }
+
+    Reply send(const std::string& request) {
+        Reply reply;
+        const int fd = connect_to_server();
+        if (fd < 0) return reply;
+        for (std::size_t sent = 0; sent < request.size();) {
+            const ssize_t n =
+                ::send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
+            if (n <= 0) break;
+            sent += static_cast<std::size_t>(n);
+        }
+        std::string text;
+        char buffer[4096];
+        for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;) text.append(buffer, n);
+        ::close(fd);
+        const auto end = text.find("\r\n\r\n");
+        if (text.size() < 12 || end == std::string::npos) return reply;
+        reply.status = std::stoi(text.substr(9, 3));
+        reply.head = text.substr(0, end);
+        reply.body = text.substr(end + 4);
+        return reply;
+    }
+    Reply get(const std::string& target) {
+        return send("GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    }
+    Reply post(const std::string& target, const std::string& body) {
+        return send("POST " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: " +
+                    std::to_string(body.size()) + "\r\n\r\n" + body);
+    }
+
+    fs::path home_;
+    pid_t pid_ = -1;
+    int port_ = 0;
+};
+
+TEST_F(PageServer, ServesThePageAndItsMessagesThenQuits) {
+    // A browser's speculative connection that never sends anything holds nobody up.
+    const int idle = connect_to_server();
+    ASSERT_GE(idle, 0);
+
+    const Reply index = get("/");
+    EXPECT_EQ(index.status, 200);
+    EXPECT_NE(index.head.find("\r\nContent-Type: text/html; charset=utf-8"), std::string::npos);
+    EXPECT_NE(index.body.find("<title>Vantrel Ondrix</title>"), std::string::npos);
+
+    const Reply folder = get("/assets");
+    EXPECT_EQ(folder.status, 404);
+    EXPECT_EQ(folder.body, "Not found");
+
+    const Reply init = post("/__ipc", R"({"type":"invoke","id":7,"cmd":"plugin_init","args":{}})");
+    EXPECT_EQ(init.status, 200);
+    EXPECT_EQ(nlohmann::json::parse(init.body),
+              (nlohmann::json{{"scripts",
+                               {"window.__vtPlugin && window.__vtPlugin.receive("
+                                R"({"id":7,"ok":true,"type":"reply","value":{"patch":null}}))"}},
+                              {"zooms", nlohmann::json::array()}}));
+
+    const auto config = nlohmann::json::parse(get("/__test/config").body);
+    EXPECT_EQ(config["scheme"], "ondrix");
+    EXPECT_EQ(config["start_url"], "ondrix://localhost/index.html");
+    EXPECT_EQ(config["bounds"], nlohmann::json({0, 0, 1180, 760}));
+    EXPECT_EQ(config["handler"], "ipc");
+    EXPECT_EQ(config["scripts"][0]["source"], "window.__VANTREL_PLUGIN__ = true");
+
+    const std::string state = R"({"patch":{"outputs":[{"cc":20}],"sources":[]},"version":1})";
+    EXPECT_EQ(post("/__test/state", state).body, R"({"ok":true})");
+    EXPECT_EQ(get("/__test/state").body, state);
+    EXPECT_EQ(post("/__test/state", "{").body, R"({"ok":false})");
+
+    EXPECT_EQ(send("NONSENSE\r\n\r\n").status, 400);
+    EXPECT_EQ(send("POST /__ipc HTTP/1.1\r\nContent-Length: 1048577\r\n\r\n").status, 400);
+    EXPECT_EQ(post("/index.html", "").status, 405);
+
+    ::close(idle);
+    EXPECT_EQ(post("/__test/quit", "").status, 200);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid_, &status, 0), pid_);
+    pid_ = -1;
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+}  // namespace
