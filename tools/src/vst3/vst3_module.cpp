@@ -4,6 +4,8 @@
 
 #include <filesystem>
 
+#include <fmt/format.h>
+
 namespace ondrix_tools {
 
 namespace {
@@ -22,7 +24,8 @@ std::unique_ptr<Vst3Module> Vst3Module::load(const std::string& path, std::strin
     void* handle = dlopen(binary.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
         const char* reason = dlerror();
-        error = "Couldn't load '" + binary.string() + "': " + (reason != nullptr ? reason : "");
+        error = fmt::format("Couldn't load '{}': {}", binary.string(),
+                            reason != nullptr ? reason : "");
         return nullptr;
     }
     using Entry = bool (*)(void*);
@@ -33,7 +36,8 @@ std::unique_ptr<Vst3Module> Vst3Module::load(const std::string& path, std::strin
     const auto get_factory = reinterpret_cast<GetFactory>(dlsym(handle, "GetPluginFactory"));
     if (entry == nullptr || exit == nullptr || get_factory == nullptr) {
         dlclose(handle);
-        error = "'" + binary.string() + "' lacks ModuleEntry, ModuleExit or GetPluginFactory";
+        error = fmt::format("'{}' lacks ModuleEntry, ModuleExit or GetPluginFactory",
+                            binary.string());
         return nullptr;
     }
     if (!entry(handle)) {

@@ -15,45 +15,67 @@
 
 namespace Vst3Adapter {
 
-class ARAMainFactory : public ARA::IMainFactory {
+// One interface and FUnknown over one atomic reference count that starts at 1.
+template <class Interface>
+class Counted : public Interface {
+public:
+    Counted() = default;
+    Counted(const Counted&) = delete;
+    Counted& operator=(const Counted&) = delete;
+
+    // FUnknown and `Interface` only; a null `object` is refused with kInvalidArgument.
+    Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** object) override {
+        if (object == nullptr) {
+            return Steinberg::kInvalidArgument;
+        }
+        if (Steinberg::FUnknownPrivate::iidEqual(iid, Steinberg::FUnknown::iid.toTUID()) ||
+            Steinberg::FUnknownPrivate::iidEqual(iid, Interface::iid.toTUID())) {
+            addRef();
+            *object = static_cast<Interface*>(this);
+            return Steinberg::kResultOk;
+        }
+        *object = nullptr;
+        return Steinberg::kNoInterface;
+    }
+    Steinberg::uint32 PLUGIN_API addRef() override {
+        return references.fetch_add(1, std::memory_order_relaxed) + 1;
+    }
+    Steinberg::uint32 PLUGIN_API release() override {
+        const Steinberg::uint32 left = references.fetch_sub(1, std::memory_order_acq_rel) - 1;
+        if (left == 0) {
+            delete this;
+        }
+        return left;
+    }
+
+protected:
+    virtual ~Counted() = default;
+
+private:
+    std::atomic<Steinberg::uint32> references{1};
+};
+
+class ARAMainFactory : public Counted<ARA::IMainFactory> {
 public:
     ARAMainFactory(const void* araFactory, const Steinberg::FUID& classId)
         : araFactory(araFactory), classId(classId) {}
-    virtual ~ARAMainFactory() = default;
-    ARAMainFactory(const ARAMainFactory&) = delete;
-    ARAMainFactory& operator=(const ARAMainFactory&) = delete;
-
-    // FUnknown and IMainFactory only; a null `object` is refused with kInvalidArgument.
-    Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** object) override;
-    Steinberg::uint32 PLUGIN_API addRef() override;
-    Steinberg::uint32 PLUGIN_API release() override;
 
     const ARA::ARAFactory* PLUGIN_API getFactory() override;
 
 private:
-    std::atomic<Steinberg::uint32> references{1};
     const void* araFactory;  // the CLAP side's ARA record, owned by its entry
     Steinberg::FUID classId;
 };
 
-class PluginCompatibility : public Steinberg::IPluginCompatibility {
+class PluginCompatibility : public Counted<Steinberg::IPluginCompatibility> {
 public:
     explicit PluginCompatibility(std::string json) : json(std::move(json)) {}
-    virtual ~PluginCompatibility() = default;
-    PluginCompatibility(const PluginCompatibility&) = delete;
-    PluginCompatibility& operator=(const PluginCompatibility&) = delete;
-
-    // FUnknown and IPluginCompatibility only; a null `object` is refused with kInvalidArgument.
-    Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** object) override;
-    Steinberg::uint32 PLUGIN_API addRef() override;
-    Steinberg::uint32 PLUGIN_API release() override;
 
     // Writes the whole text, without terminator, in one call: kResultOk when the stream took
     // all of it, else (a null stream among them) kResultFalse.
     Steinberg::tresult PLUGIN_API getCompatibilityJSON(Steinberg::IBStream* stream) override;
 
 private:
-    std::atomic<Steinberg::uint32> references{1};
     std::string json;
 };
 

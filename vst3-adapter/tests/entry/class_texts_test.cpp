@@ -1,5 +1,6 @@
 // Every text of the factory's records ends inside its field, cut at a whole UTF-8 character.
 #include <cstring>
+#include <initializer_list>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -42,6 +43,12 @@ std::string repeat(const std::string& piece, std::size_t times) {
     return text;
 }
 
+std::string join(std::initializer_list<std::string> pieces) {
+    std::string text;
+    for (const std::string& piece : pieces) text += piece;
+    return text;
+}
+
 TEST(CopyText, CutsAtTheLastWholeCharacterThatLeavesRoomForTheTerminator) {
     const std::string twoByte = "\xC3\x96";      // Ö
     const std::string threeByte = "\xE2\x82\xAC";  // €
@@ -55,12 +62,12 @@ TEST(CopyText, CutsAtTheLastWholeCharacterThatLeavesRoomForTheTerminator) {
         {repeat("a", 7), repeat("a", 7)},
         {repeat("a", 8), repeat("a", 7)},
         {repeat("a", 100), repeat("a", 7)},
-        {"a" + repeat(twoByte, 4), "a" + repeat(twoByte, 3)},
+        {join({"a", repeat(twoByte, 4)}), join({"a", repeat(twoByte, 3)})},
         {repeat(twoByte, 4), repeat(twoByte, 3)},
-        {"aaaaa" + threeByte, "aaaaa"},
-        {"aaaa" + threeByte, "aaaa" + threeByte},
-        {"aaaa" + fourByte, "aaaa"},
-        {"aaa" + fourByte, "aaa" + fourByte},
+        {join({"aaaaa", threeByte}), "aaaaa"},
+        {join({"aaaa", threeByte}), join({"aaaa", threeByte})},
+        {join({"aaaa", fourByte}), "aaaa"},
+        {join({"aaa", fourByte}), join({"aaa", fourByte})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -76,9 +83,9 @@ TEST(CopyText, CutsAtTheLastWholeCharacterThatLeavesRoomForTheTerminator) {
 }
 
 TEST_F(FactoryFixture, LongDescriptorTextsEndInsideTheirFields) {
-    const std::string name = "N" + repeat("\xC3\x96", 49) + "N";  // 100 bytes
+    const std::string name = join({"N", repeat("\xC3\x96", 49), "N"});  // 100 bytes
     const std::string vendor = repeat("V", 100);
-    const std::string url = "https://example.org/" + repeat("a", 280);
+    const std::string url = join({"https://example.org/", repeat("a", 280)});
     const std::string version = repeat("1.", 40);
     FakeDescriptor descriptor{"fake.long", name.c_str()};
     descriptor.raw.vendor = vendor.c_str();
