@@ -14,7 +14,8 @@ namespace {
 std::filesystem::path binary_of(const std::filesystem::path& path) {
     std::error_code error;
     if (!std::filesystem::is_directory(path, error)) return path;
-    return path / "Contents" / "x86_64-linux" / (path.stem().string() + ".so");
+    const std::filesystem::path folder = path.has_filename() ? path : path.parent_path();
+    return folder / "Contents" / "x86_64-linux" / (folder.stem().string() + ".so");
 }
 
 }  // namespace
