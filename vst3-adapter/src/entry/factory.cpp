@@ -152,6 +152,42 @@ bool tryCandidate(Clap::Library& library, const std::filesystem::path& candidate
     return isFile(candidate) && library.load(candidate);
 }
 
+// The object of the class `creation` describes, or null.
+Steinberg::FUnknown* createClassInstance(CreationContext* creation,
+                                         AudioModuleFunction audioModule) {
+    if (creation == nullptr) {
+        return nullptr;
+    }
+    const PClassInfo2& info = creation->classinfo;
+    const std::string_view category = info.category;
+    Clap::Library* library = creation->library;
+    const bool hasEntry = library != nullptr && library->hasEntryPoint();
+    if (category == kAudioModuleClass) {
+        os::logWithLocation(__FILE__, __LINE__, __func__, "creating plugin {} (#{})", info.name,
+                            creation->index);
+        if (hasEntry && audioModule != nullptr) {
+            return audioModule(library, creation->index, creation);
+        }
+    } else if (category == kAraMainFactoryClass) {
+        os::logWithLocation(__FILE__, __LINE__, __func__, "creating ARAMainFactory {} (#{})",
+                            info.name, creation->index);
+        const clap_ara_factory_t* ara = hasEntry ? library->araFactory() : nullptr;
+        if (ara != nullptr && ara->get_ara_factory != nullptr) {
+            return new ARAMainFactory(
+                ara->get_ara_factory(ara, static_cast<uint32_t>(creation->index)),
+                Steinberg::FUID::fromTUID(info.cid));
+        }
+    } else if (category == kCompatibilityClass) {
+        os::logWithLocation(__FILE__, __LINE__, __func__, "creating PluginCompatibility {} (#{})",
+                            info.name, creation->index);
+        const char* json = library != nullptr ? library->get_vst3_compatibility() : nullptr;
+        if (json != nullptr) {
+            return new PluginCompatibility(json);
+        }
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 bool findPlugin(Clap::Library& library, const std::string& name) {
@@ -229,38 +265,12 @@ Steinberg::IPluginFactory* getPluginFactory(const ModuleFactoryState& module) {
 }
 
 Steinberg::FUnknown* createInstance(void* context, AudioModuleFunction audioModule) {
-    auto* creation = static_cast<CreationContext*>(context);
-    if (creation == nullptr) {
+    // Called from the factory's createInstance: nothing may unwind into the host.
+    try {
+        return createClassInstance(static_cast<CreationContext*>(context), audioModule);
+    } catch (...) {
         return nullptr;
     }
-    const PClassInfo2& info = creation->classinfo;
-    const std::string_view category = info.category;
-    Clap::Library* library = creation->library;
-    const bool hasEntry = library != nullptr && library->hasEntryPoint();
-    if (category == kAudioModuleClass) {
-        os::logWithLocation(__FILE__, __LINE__, __func__, "creating plugin {} (#{})", info.name,
-                            creation->index);
-        if (hasEntry && audioModule != nullptr) {
-            return audioModule(library, creation->index, creation);
-        }
-    } else if (category == kAraMainFactoryClass) {
-        os::logWithLocation(__FILE__, __LINE__, __func__, "creating ARAMainFactory {} (#{})",
-                            info.name, creation->index);
-        const clap_ara_factory_t* ara = hasEntry ? library->araFactory() : nullptr;
-        if (ara != nullptr && ara->get_ara_factory != nullptr) {
-            return new ARAMainFactory(
-                ara->get_ara_factory(ara, static_cast<uint32_t>(creation->index)),
-                Steinberg::FUID::fromTUID(info.cid));
-        }
-    } else if (category == kCompatibilityClass) {
-        os::logWithLocation(__FILE__, __LINE__, __func__, "creating PluginCompatibility {} (#{})",
-                            info.name, creation->index);
-        const char* json = library != nullptr ? library->get_vst3_compatibility() : nullptr;
-        if (json != nullptr) {
-            return new PluginCompatibility(json);
-        }
-    }
-    return nullptr;
 }
 
 }  // namespace Vst3Adapter

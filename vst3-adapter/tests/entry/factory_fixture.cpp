@@ -1,6 +1,7 @@
 #include "factory_fixture.hpp"
 
 #include <sstream>
+#include <stdexcept>
 
 #include "sdk/plugin_factory.hpp"
 
@@ -8,6 +9,7 @@ namespace entry_testing {
 
 std::vector<MadeComponent> madeComponents;
 std::atomic<int> liveComponents{0};
+bool makingThrows = false;
 
 namespace {
 
@@ -42,6 +44,7 @@ private:
 Steinberg::FUnknown* makeTestComponent(Clap::Library* library, Steinberg::int32 index,
                                        Vst3Adapter::CreationContext* context) {
     madeComponents.push_back({library, index, context});
+    if (makingThrows) throw std::runtime_error("no component");
     return new TestComponent;
 }
 
@@ -71,6 +74,7 @@ std::vector<std::string> logMessages(const std::string& out) {
 
 void FactoryFixture::SetUp() {
     madeComponents.clear();
+    makingThrows = false;
     ASSERT_EQ(Steinberg::gPluginFactory, nullptr);
 }
 

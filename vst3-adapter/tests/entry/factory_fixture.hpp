@@ -27,6 +27,8 @@ struct MadeComponent {
 };
 extern std::vector<MadeComponent> madeComponents;
 extern std::atomic<int> liveComponents;
+// When set, the audio-module function throws in place of making a component.
+extern bool makingThrows;
 
 // The create function registered by the fixture: audio modules are small test components.
 Steinberg::FUnknown* createForTest(void* context);

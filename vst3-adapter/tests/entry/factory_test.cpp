@@ -125,6 +125,14 @@ TEST_F(OurPlugin, CreatesTheAudioModuleWithItsContextAndNothingForAnotherId) {
     EXPECT_EQ(static_cast<FUnknown*>(object)->release(), 0u) << "the caller held the only one";
 
     EXPECT_EQ(createForTest(nullptr), nullptr);
+
+    // A failure while making the component reaches the host as no object.
+    makingThrows = true;
+    object = reinterpret_cast<void*>(1);
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(factory->createInstance(audio.cid, FUnknown::iid.toTUID(), &object), kNoInterface);
+    ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(object, nullptr);
 }
 
 TEST_F(FactoryFixture, VendorsFallBackAsTheFactoryAndTheClassesDo) {
