@@ -10,6 +10,8 @@
 
 namespace {
 
+// The companions only: the audio module comes from ClapAsVst3::createInstance once ClapAsVst3
+// runs its CLAP plug-in (initialise, process, state), which it does not do yet.
 Steinberg::FUnknown* createClass(void* context) {
     return Vst3Adapter::createInstance(context, nullptr);
 }

@@ -39,6 +39,11 @@ public:
 
     ClapAsVst3(Clap::Library* library, int index, void* creationContext);
 
+    // The create function the module's class factory registers for every class; `context` is
+    // the class's creation context. An audio module is a new ClapAsVst3 over the context's
+    // library and index, handed over as its IAudioProcessor with the creation reference.
+    static Steinberg::FUnknown* createInstance(void* context);
+
     // Building the VST3 side, called by Clap::Plugin::initialize in this order; the last three
     // only when the plug-in has the extension they take.
     void setupWrapperSpecifics(const clap_plugin_t* clapPlugin);
