@@ -61,6 +61,8 @@ public:
         : araFactory(araFactory), classId(classId) {}
 
     const ARA::ARAFactory* PLUGIN_API getFactory() override;
+    // The ID of the class it was made for.
+    const Steinberg::FUID& getClassId() const { return classId; }
 
 private:
     const void* araFactory;  // the CLAP side's ARA record, owned by its entry

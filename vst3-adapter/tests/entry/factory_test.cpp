@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "factory_fixture.hpp"
+#include "entry/companions.hpp"
 #include "helpers/class_id.hpp"
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
 #include "public.sdk/source/common/memorystream.h"
@@ -314,6 +315,8 @@ TEST_F(OurPlugin, ListsAnAraClassForEachAraEntryWithADescriptor) {
               kResultOk);
     auto* main = static_cast<ARA::IMainFactory*>(object);
     EXPECT_EQ(static_cast<const void*>(main->getFactory()), &araRecords[0]);
+    EXPECT_EQ(static_cast<Vst3Adapter::ARAMainFactory*>(main)->getClassId(),
+              FUID::fromTUID(ara.cid));
     EXPECT_EQ(main->queryInterface(FUnknown::iid.toTUID(), nullptr), kInvalidArgument);
     EXPECT_EQ(main->release(), 0u);
 }
