@@ -3,40 +3,19 @@
 #include <dlfcn.h>
 
 #include <cstring>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "../our_class.hpp"
 #include "pluginterfaces/base/ipluginbase.h"
 
 namespace {
 
 using namespace Steinberg;
-using ::testing::ElementsAre;
 
 constexpr const char* kBundle = ONDRIX_VST3_BUNDLE;
-
-// The messages of log lines, each after its "file:line (function) " prefix; a line without one
-// is kept whole and marked.
-std::vector<std::string> logMessages(const std::string& out) {
-    std::vector<std::string> messages;
-    std::istringstream lines(out);
-    for (std::string text; std::getline(lines, text);) {
-        const std::size_t colon = text.find(".cpp:");
-        const std::size_t function = text.find(" (");
-        const std::size_t end = text.find(") ");
-        if (colon == std::string::npos || function == std::string::npos ||
-            end == std::string::npos || colon > function || function > end) {
-            messages.push_back("UNPREFIXED: " + text);
-        } else {
-            messages.push_back(text.substr(end + 2));
-        }
-    }
-    return messages;
-}
 
 std::u16string wide(const char16* text) {
     return std::u16string(reinterpret_cast<const char16_t*>(text));
@@ -54,43 +33,25 @@ void loadUseAndUnload() {
 
     ::testing::internal::CaptureStdout();
     IPluginFactory* factory = getFactory();
-    EXPECT_THAT(logMessages(::testing::internal::GetCapturedStdout()),
-                ElementsAre("detected entrypoint in this binary",
-                            "created factory for vendor 'Orbwright Audio'",
-                            "number of plugins in factory: 1", "  plugin #0: 'Vantrel Ondrix'",
-                            "plugin id: app.vantrel.ondrix.plugin -> "
-                            "7B 9A6A98F5 C0AB5BBC 97607C93 87BB0D"));
+    EXPECT_EQ(vst3_testing::logMessages(::testing::internal::GetCapturedStdout()),
+              vst3_testing::ourFactoryLog);
     ASSERT_NE(factory, nullptr);
 
     PFactoryInfo info;
     ASSERT_EQ(factory->getFactoryInfo(&info), kResultOk);
-    EXPECT_STREQ(info.vendor, "Orbwright Audio");
-    EXPECT_STREQ(info.url, "");
-    EXPECT_STREQ(info.email, "");
-    EXPECT_EQ(info.flags, 16);
-
+    vst3_testing::expectOurFactoryInfo(info);
     ASSERT_EQ(factory->countClasses(), 1);
-    const unsigned char classId[16] = {0x98, 0x6A, 0x9A, 0x7B, 0xC0, 0xF5, 0x5B, 0xAB,
-                                       0xBC, 0x97, 0x60, 0x7C, 0x93, 0x87, 0xBB, 0x0D};
     IPluginFactory3* factory3 = nullptr;
     ASSERT_EQ(factory->queryInterface(IPluginFactory3::iid.toTUID(),
                                       reinterpret_cast<void**>(&factory3)),
               kResultOk);
     PClassInfo2 audio;
     ASSERT_EQ(factory3->getClassInfo2(0, &audio), kResultOk);
-    EXPECT_EQ(std::memcmp(audio.cid, classId, 16), 0);
-    EXPECT_EQ(audio.cardinality, 0x7FFFFFFF);
-    EXPECT_STREQ(audio.category, "Audio Module Class");
-    EXPECT_STREQ(audio.name, "Vantrel Ondrix");
-    EXPECT_EQ(audio.classFlags, 0u);
-    EXPECT_STREQ(audio.subCategories, "Instrument|Synth|Tools");
-    EXPECT_STREQ(audio.vendor, "Orbwright Audio");
-    EXPECT_STREQ(audio.version, "0.1.0");
-    EXPECT_STREQ(audio.sdkVersion, "VST 3.8.0");
+    vst3_testing::expectOurAudioModuleClass(audio);
 
     PClassInfoW unicode;
     ASSERT_EQ(factory3->getClassInfoUnicode(0, &unicode), kResultOk);
-    EXPECT_EQ(std::memcmp(unicode.cid, classId, 16), 0);
+    EXPECT_EQ(std::memcmp(unicode.cid, vst3_testing::ourClassId, 16), 0);
     EXPECT_EQ(unicode.cardinality, 0x7FFFFFFF);
     EXPECT_STREQ(unicode.category, "Audio Module Class");
     EXPECT_EQ(wide(unicode.name), u"Vantrel Ondrix");

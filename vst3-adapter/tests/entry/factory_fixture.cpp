@@ -1,6 +1,5 @@
 #include "factory_fixture.hpp"
 
-#include <sstream>
 #include <stdexcept>
 
 #include "sdk/plugin_factory.hpp"
@@ -52,24 +51,6 @@ Steinberg::FUnknown* makeTestComponent(Clap::Library* library, Steinberg::int32 
 
 Steinberg::FUnknown* createForTest(void* context) {
     return Vst3Adapter::createInstance(context, &makeTestComponent);
-}
-
-std::vector<std::string> logMessages(const std::string& out) {
-    // "<path>/factory.cpp:<line> (<function>) <message>"
-    std::vector<std::string> messages;
-    std::istringstream lines(out);
-    for (std::string text; std::getline(lines, text);) {
-        const std::size_t file = text.find("/factory.cpp:");
-        const std::size_t function = text.find(" (");
-        const std::size_t end = text.find(") ");
-        if (file == std::string::npos || function == std::string::npos || end == std::string::npos ||
-            file > function || function > end) {
-            messages.push_back("UNPREFIXED: " + text);
-        } else {
-            messages.push_back(text.substr(end + 2));
-        }
-    }
-    return messages;
 }
 
 void FactoryFixture::SetUp() {

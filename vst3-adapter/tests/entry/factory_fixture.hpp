@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "../our_class.hpp"
 #include "clap/library.hpp"
 #include "entry/factory.hpp"
 #include "fake_clap.hpp"
@@ -16,8 +17,7 @@
 
 namespace entry_testing {
 
-// The messages of the log lines in `out`, each without its "file:line (function) " prefix.
-std::vector<std::string> logMessages(const std::string& out);
+using vst3_testing::logMessages;
 
 // What the audio-module function of the tests was asked to make, and what it made.
 struct MadeComponent {

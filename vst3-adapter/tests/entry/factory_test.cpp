@@ -31,9 +31,6 @@ Bytes bytesOf(const TUID cid) {
     return bytes;
 }
 
-// The class ID of "app.vantrel.ondrix.plugin".
-constexpr Bytes ourClassId{0x98, 0x6A, 0x9A, 0x7B, 0xC0, 0xF5, 0x5B, 0xAB,
-                           0xBC, 0x97, 0x60, 0x7C, 0x93, 0x87, 0xBB, 0x0D};
 const char* const features[] = {"note-effect", "utility", nullptr};
 
 struct OurPlugin : FactoryFixture {
@@ -54,30 +51,13 @@ TEST_F(OurPlugin, ListsOneAudioModuleClassWithANameBasedId) {
     IPluginFactory* factory = getFactory(&log);
     ASSERT_NE(factory, nullptr);
     EXPECT_EQ(factory, gPluginFactory);
-    EXPECT_THAT(log, ElementsAre("detected entrypoint in this binary",
-                                 "created factory for vendor 'Orbwright Audio'",
-                                 "number of plugins in factory: 1", "  plugin #0: 'Vantrel Ondrix'",
-                                 "plugin id: app.vantrel.ondrix.plugin -> "
-                                 "7B 9A6A98F5 C0AB5BBC 97607C93 87BB0D"));
+    EXPECT_EQ(log, vst3_testing::ourFactoryLog);
 
     PFactoryInfo info;
     ASSERT_EQ(factory->getFactoryInfo(&info), kResultOk);
-    EXPECT_STREQ(info.vendor, "Orbwright Audio");
-    EXPECT_STREQ(info.url, "");
-    EXPECT_STREQ(info.email, "");
-    EXPECT_EQ(info.flags, 16);
-
+    vst3_testing::expectOurFactoryInfo(info);
     ASSERT_EQ(factory->countClasses(), 1);
-    const PClassInfo2 audio = classAt(0);
-    EXPECT_EQ(bytesOf(audio.cid), ourClassId);
-    EXPECT_EQ(audio.cardinality, 0x7FFFFFFF);
-    EXPECT_STREQ(audio.category, "Audio Module Class");
-    EXPECT_STREQ(audio.name, "Vantrel Ondrix");
-    EXPECT_EQ(audio.classFlags, 0u);
-    EXPECT_STREQ(audio.subCategories, "Instrument|Synth|Tools");
-    EXPECT_STREQ(audio.vendor, "Orbwright Audio");
-    EXPECT_STREQ(audio.version, "0.1.0");
-    EXPECT_STREQ(audio.sdkVersion, "VST 3.8.0");
+    vst3_testing::expectOurAudioModuleClass(classAt(0));
 }
 
 TEST_F(OurPlugin, ASecondCallHandsOutTheSameFactoryQuietlyUntilItIsReleased) {
@@ -108,7 +88,7 @@ TEST_F(OurPlugin, CreatesTheAudioModuleWithItsContextAndNothingForAnotherId) {
     const PClassInfo2 audio = classAt(0);
 
     void* object = reinterpret_cast<void*>(1);
-    EXPECT_EQ(factory->createInstance(reinterpret_cast<const char*>(ourClassId.data() + 1),
+    EXPECT_EQ(factory->createInstance(reinterpret_cast<const char*>(vst3_testing::ourClassId + 1),
                                       FUnknown::iid.toTUID(), &object),
               kNoInterface);
     EXPECT_EQ(object, nullptr);
