@@ -7,12 +7,33 @@ namespace ondrix_tools {
 
 const char* const kUsage =
     "usage: ondrix-host MODULE [--seconds N] [--state FILE] [--save FILE]\n"
-    "  Loads the CLAP plug-in in MODULE, runs it at 48 kHz in blocks of 256 frames with a\n"
-    "  transport playing at 120 BPM, and prints each output event as one line:\n"
-    "  sample position, MIDI channel (0-15), controller, value.\n"
-    "  --seconds N    run for N seconds (default 1)\n"
-    "  --state FILE   load FILE first: a state document, or a patch, which is wrapped as one\n"
-    "  --save FILE    write the plug-in's state to FILE at the end\n";
+    "\n"
+    "Loads the CLAP plug-in in MODULE (a .clap file), runs its first plug-in at 48 kHz in blocks\n"
+    "of 256 frames with a transport playing at 120 BPM from the start of the song, and prints\n"
+    "each event the plug-in sends, one line per event.\n"
+    "\n"
+    "Options:\n"
+    "  --seconds N    run for N seconds, from 0 to 86400 (default 1)\n"
+    "  --state FILE   load FILE into the plug-in before it starts: a state document\n"
+    "                 {\"patch\": PATCH, \"version\": 1}, or a patch alone, which is wrapped\n"
+    "                 as one; when the plug-in refuses it, the patch reader says why, with\n"
+    "                 the line and column in FILE\n"
+    "  --save FILE    write the plug-in's state document to FILE at the end\n"
+    "  -h, --help     print this and do nothing else\n"
+    "\n"
+    "Output: a MIDI control change is one line of four numbers,\n"
+    "  SAMPLE CHANNEL CONTROLLER VALUE\n"
+    "  SAMPLE      the sample the event falls on, counted from the start of the run\n"
+    "              (48000 to a second)\n"
+    "  CHANNEL     the MIDI channel, counted from 0 (0-15: channel 1 is 0)\n"
+    "  CONTROLLER  the controller number, 0-127\n"
+    "  VALUE       the controller's value, 0-127\n"
+    "A 14-bit output sends its low 7 bits on CONTROLLER + 32, after its high 7 bits on\n"
+    "CONTROLLER at the same sample whenever those change. Other MIDI events print as\n"
+    "SAMPLE midi STATUS DATA1 DATA2, other events as SAMPLE event SPACE:TYPE.\n"
+    "\n"
+    "The plug-in's log and the host's errors go to standard error. Exit status: 0 after a clean\n"
+    "run, 1 when a step failed or the plug-in logged an error, 2 for a wrong command line.\n";
 
 namespace {
 

@@ -12,10 +12,12 @@
 #include <vector>
 
 #include "clap_module.hpp"
+#include "document_limit.hpp"
 #include "event_line.hpp"
 #include "event_lists.hpp"
 #include "host.hpp"
 #include "memory_streams.hpp"
+#include "refused_state.hpp"
 #include "state_document.hpp"
 #include "transport.hpp"
 
@@ -103,13 +105,23 @@ class AudioBuffers {
     std::vector<clap_audio_buffer_t> buffers_;
 };
 
+// The file's bytes, but no more than one past the most the plug-in reads as a state: enough for
+// it to refuse a longer one, and a file such as /dev/zero cannot fill the memory.
 std::optional<std::string> read_file(const std::string& path, std::string& error) {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         error = "Couldn't open '" + path + "': " + std::strerror(errno);
         return std::nullopt;
     }
-    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    constexpr std::size_t kMostRead = ondrix_plugin_core::MAX_DOCUMENT_BYTES + 1;
+    std::string bytes;
+    char buffer[65536];
+    while (bytes.size() < kMostRead) {
+        const std::size_t wanted = std::min(sizeof buffer, kMostRead - bytes.size());
+        file.read(buffer, static_cast<std::streamsize>(wanted));
+        if (file.gcount() <= 0) break;
+        bytes.append(buffer, static_cast<std::size_t>(file.gcount()));
+    }
     if (file.bad()) {
         error = "Couldn't read '" + path + "'";
         return std::nullopt;
@@ -130,7 +142,8 @@ bool write_file(const std::string& path, const std::string& bytes, std::string& 
 
 // The steps after the module is open; returns false with error set at the first that fails.
 bool run_plugin(const HostOptions& options, const ClapModule& module, Host& host,
-                const std::optional<std::string>& state, std::ostream& out, std::string& error) {
+                const std::optional<std::string>& file, const std::optional<std::string>& state,
+                std::ostream& out, std::string& error) {
     const clap_plugin_factory_t* factory = module.plugin_factory();
     if (factory == nullptr || factory->get_plugin_count == nullptr ||
         factory->get_plugin_descriptor == nullptr || factory->create_plugin == nullptr) {
@@ -179,6 +192,9 @@ bool run_plugin(const HostOptions& options, const ClapModule& module, Host& host
         MemoryInputStream stream(*state);
         if (!state_extension->load(plugin, stream.stream())) {
             error = "The plug-in refused the state in '" + *options.state_file + "'";
+            if (const std::string reason = refused_state_reason(*file); !reason.empty()) {
+                error += ": " + reason;
+            }
             return false;
         }
     }
@@ -238,21 +254,22 @@ bool run_plugin(const HostOptions& options, const ClapModule& module, Host& host
 
 int run_host(const HostOptions& options, std::ostream& out, std::ostream& err) {
     std::string error;
+    std::optional<std::string> file;
     std::optional<std::string> state;
     if (options.state_file) {
-        const std::optional<std::string> text = read_file(*options.state_file, error);
-        if (!text) {
+        file = read_file(*options.state_file, error);
+        if (!file) {
             err << "ondrix-host: " << error << '\n';
             return 1;
         }
-        state = state_document_from_file(*text);
+        state = state_document_from_file(*file);
     }
 
     Host host(err);
     bool ok = false;
     {
         const std::unique_ptr<ClapModule> module = ClapModule::load(options.module, error);
-        if (module) ok = run_plugin(options, *module, host, state, out, error);
+        if (module) ok = run_plugin(options, *module, host, file, state, out, error);
     }
     out.flush();
     if (!ok) {

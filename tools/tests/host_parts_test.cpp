@@ -1,5 +1,5 @@
-// The pieces of ondrix-host: its command line, the state it loads, its transport, its event
-// lines and its output list.
+// The pieces of ondrix-host: its command line, the state it loads and why one may be refused,
+// its transport, its event lines and its output list.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,6 +9,7 @@
 #include "event_line.hpp"
 #include "event_lists.hpp"
 #include "options.hpp"
+#include "refused_state.hpp"
 #include "state_document.hpp"
 #include "transport.hpp"
 
@@ -83,6 +84,35 @@ TEST(StateDocument, WrapsABarePatchAndKeepsAStateDocument) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         EXPECT_EQ(ondrix_tools::state_document_from_file(c.file), c.loaded);
+    }
+}
+
+TEST(RefusedState, ThePatchReaderSaysWhereInTheFile) {
+    const std::string source = R"({"shape":{"kind":"sine"},"rate":{"mode":"free","hz":1}})";
+    struct Case {
+        std::string file;
+        std::string reason;
+    };
+    const std::vector<Case> cases = {
+        {"{\"sources\": [],\n \"outputs\": [{\"channel\": 0}]}",
+         "missing field `cc` at line 2 column 27"},
+        // Inside a state document the position is still the file's, whatever surrounds the patch.
+        {"{\"version\": 1, \"pad\": \"{[\\\"\",\n  \"patch\": {\"sources\": [" + source +
+             "],\n  \"outputs\": [{\"cc\": 300}]}}",
+         "invalid value: integer `300`, expected u8 at line 3 column 24"},
+        {R"({"patch": {"outputs": []}, "patch": {"sources": [], "outputs": {}}})",
+         "invalid type: map, expected a sequence at line 1 column 63"},
+        {"\xEF\xBB\xBF{\"sources\": [], \"outputs\": 1}",
+         "invalid type: integer `1`, expected a sequence at line 1 column 31"},
+        {"{\"sources\": [", "EOF while parsing a list at line 1 column 13"},
+        {R"({"patch": null})", ""},
+        {R"({"sources": [], "outputs": []})", ""},
+        {std::string(4 * 1024 * 1024 + 1, ' '),
+         "it is larger than 4 MiB, the most the plug-in reads as a state"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file.substr(0, 200));
+        EXPECT_EQ(ondrix_tools::refused_state_reason(c.file), c.reason);
     }
 }
 

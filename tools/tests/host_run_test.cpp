@@ -181,6 +181,25 @@ TEST_F(HostRun, ReportsFilesItCannotUse) {
     EXPECT_NE(err_.str().find("Couldn't open '"), std::string::npos) << err_.str();
     EXPECT_EQ(journal(), "");  // the module was never touched
 
+    // A refused state is explained by the patch reader; an endless file is read no further than
+    // the plug-in would take.
+    const struct {
+        std::string file;
+        std::string reason;
+    } refused[] = {
+        {write("bad.json", "{\"sources\": [],\n \"outputs\": [{}]}"),
+         "bad.json': missing field `cc` at line 2 column 15\n"},
+        {"/dev/zero",
+         "'/dev/zero': it is larger than 4 MiB, the most the plug-in reads as a state\n"},
+    };
+    for (const auto& c : refused) {
+        auto o = options();
+        o.state_file = c.file;
+        EXPECT_EQ(run(o, "load"), 1);
+        EXPECT_NE(err_.str().find("The plug-in refused the state in '"), std::string::npos);
+        EXPECT_NE(err_.str().find(c.reason), std::string::npos) << err_.str();
+    }
+
     auto unwritable_save = options();
     unwritable_save.seconds = 0;
     unwritable_save.save_file = (dir_ / "no-such-folder" / "saved.json").string();

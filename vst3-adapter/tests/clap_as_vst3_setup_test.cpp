@@ -8,6 +8,8 @@
 
 #include "pluginterfaces/vst/vstspeaker.h"
 
+#include <fmt/format.h>
+
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -151,17 +153,11 @@ clap_param_info_t param(clap_id id, const std::string& module, double maximum = 
                         clap_param_info_flags flags = 0) {
     clap_param_info_t info{};
     info.id = id;
-    copyName(info.name, "P" + std::to_string(id));
+    copyName(info.name, fmt::format("P{}", id));
     copyName(info.module, module);
     info.max_value = maximum;
     info.flags = flags;
     return info;
-}
-
-std::string hex(uint64_t value) {
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(value));
-    return text;
 }
 
 // A bus as one line: name, channels, type, flags, and for audio its arrangement.
@@ -172,7 +168,7 @@ std::string describe(Bus& bus) {
                        std::to_string(info.channelCount) + " ch, " +
                        (info.busType == kMain ? "main" : "aux");
     if (info.flags & BusInfo::kDefaultActive) text += ", default active";
-    if (auto* audio = FCast<AudioBus>(&bus)) text += ", " + hex(audio->getArrangement());
+    if (auto* audio = FCast<AudioBus>(&bus)) text += fmt::format(", {:#x}", audio->getArrangement());
     return text;
 }
 
@@ -444,9 +440,9 @@ protected:
     Texts units() {
         Texts lines;
         for (const UnitInfo& u : w->unitInfos()) {
-            std::string line = std::to_string(u.id) + " " + StringConvert::convert(u.name) +
-                               " < " + std::to_string(u.parentUnitId);
-            if (u.programListId != kNoProgramListId) line += " " + hex(u.programListId);
+            std::string line =
+                fmt::format("{} {} < {}", u.id, StringConvert::convert(u.name), u.parentUnitId);
+            if (u.programListId != kNoProgramListId) line += fmt::format(" {:#x}", u.programListId);
             lines.push_back(line);
         }
         return lines;

@@ -8,10 +8,19 @@ namespace ondrix_plugin_core {
 
 namespace {
 
+// What the state document adds around the patch: {"patch":,"version":1}.
+constexpr std::size_t STATE_DOCUMENT_FRAME = 22;
+
 std::vector<float> empty_trace() {
     std::vector<float> trace;
     trace.reserve(TRACE_CAPACITY);
     return trace;
+}
+
+// Compact text, members in key order. A string that is not valid UTF-8 must not make the whole
+// state unsavable; it is written with replacement characters instead.
+std::string write_compact(const nlohmann::json& value) {
+    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 }  // namespace
@@ -24,6 +33,10 @@ Core::Core() : trace_(empty_trace()) {
 bool Core::set_patch(const nlohmann::json& value) {
     auto read = ondrix_engine::settings::Patch::from_json_tree(value);
     if (!read.ok()) return false;
+    // Numbers are written back in their shortest form, which may be longer than the form they
+    // came in ("1e9" becomes "1000000000.0"): a patch is kept only when the state saved with it
+    // can be loaded again.
+    if (write_compact(value).size() > MAX_DOCUMENT_BYTES - STATE_DOCUMENT_FRAME) return false;
 
     // Everything that may allocate happens before the first lock, so a failure leaves the Core
     // as it was, and what is replaced is freed after its lock is released.
@@ -50,12 +63,11 @@ std::string Core::save_state() const {
     auto patch = patch_json();
     document["patch"] = patch ? std::move(*patch) : nlohmann::json(nullptr);
     document["version"] = 1;
-    // A string that is not valid UTF-8 must not make the whole state unsavable; it is written
-    // with replacement characters instead.
-    return document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    return write_compact(document);
 }
 
 bool Core::load_state(std::string_view bytes) {
+    if (bytes.size() > MAX_DOCUMENT_BYTES) return false;
     auto parsed = ondrix_engine::json::parse(bytes);
     if (!parsed.ok()) return false;
     const nlohmann::json& tree = parsed.value();

@@ -13,6 +13,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "document_limit.hpp"
 #include "settings/patch.hpp"
 
 namespace ondrix_plugin_core {
@@ -48,7 +49,8 @@ class Core {
 
     // Reads a patch from `value`; on success queues it for the audio thread (replacing any patch
     // still pending) and keeps `value` as the patch JSON. False, with nothing changed, when
-    // `value` is not a readable patch.
+    // `value` is not a readable patch, or when the state document holding it would be longer
+    // than MAX_DOCUMENT_BYTES (it could not be loaded back).
     bool set_patch(const nlohmann::json& value);
 
     // The JSON tree last given to a successful set_patch, as it was given.
@@ -57,8 +59,9 @@ class Core {
     // The state document: compact JSON {"patch":<patch JSON or null>,"version":1}.
     std::string save_state() const;
 
-    // Applies a state document. False when `bytes` is not JSON or its "patch" is not readable
-    // (nothing changes then); true otherwise, counting the loaded-state epoch.
+    // Applies a state document. False when `bytes` is longer than MAX_DOCUMENT_BYTES, is not JSON
+    // or its "patch" is not readable (nothing changes then); true otherwise, counting the
+    // loaded-state epoch.
     bool load_state(std::string_view bytes);
 
     // How many state documents load_state has accepted (wrapping at 2^32).

@@ -47,6 +47,30 @@ TEST(StateDocument, KeepsThePatchAsGivenWithSortedMembers) {
     EXPECT_EQ(reloaded.save_state(), saved);
 }
 
+TEST(StateDocument, EveryAcceptedStateFitsTheBoundWhenSavedAgain) {
+    constexpr std::size_t bound = std::size_t{4} * 1024 * 1024;
+    const std::string document = R"({"patch":)" + test_patches::constant(0.25).dump() + "}";
+
+    std::string at_the_bound = document;
+    at_the_bound.resize(bound, ' ');
+    Core core;
+    EXPECT_TRUE(core.load_state(at_the_bound));
+    EXPECT_FALSE(core.load_state(at_the_bound + ' '));
+    EXPECT_EQ(core.loaded_epoch(), 1u);
+
+    // "1e9" is written back as "1000000000.0": a patch under the bound as read that would be
+    // saved over it is refused, so no saved state is ever one the plug-in cannot load.
+    std::string numbers = R"({"sources":[],"outputs":[],"spare":[1e9)";
+    while (numbers.size() < bound - 64) numbers += ",1e9";
+    numbers += "]}";
+    const std::string growing = R"({"patch":)" + numbers + "}";
+    ASSERT_LE(growing.size(), bound);
+    Core fresh;
+    EXPECT_FALSE(fresh.load_state(growing));
+    EXPECT_FALSE(fresh.set_patch(ondrix_engine::json::parse(numbers).value()));
+    EXPECT_EQ(fresh.save_state(), R"({"patch":null,"version":1})");
+}
+
 TEST(StateDocument, LoadingAcceptsRefusesAndCounts) {
     const json kept = test_patches::constant(0.25);
     const json replacement = test_patches::constant(0.75);

@@ -38,7 +38,9 @@ Outcome<bool> MainThread::save(OutputStream& stream) {
 }
 
 Outcome<bool> MainThread::load(InputStream& stream) {
-    auto bytes = stream.read_to_end();
+    // One byte past the bound is enough to know the state is too long; Core::load_state refuses
+    // it then, and nothing more of the stream is read.
+    auto bytes = stream.read_to_end(ondrix_plugin_core::MAX_DOCUMENT_BYTES + 1);
     if (auto* error = std::get_if<IoError>(&bytes))
         return PluginWrapperError::plugin(error->text());
     if (!core_->load_state(std::get<std::string>(bytes))) {

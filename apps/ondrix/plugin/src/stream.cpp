@@ -33,13 +33,13 @@ std::variant<std::size_t, StreamError> InputStream::read(std::span<std::uint8_t>
     return static_cast<std::size_t>(result);
 }
 
-std::variant<std::string, IoError> InputStream::read_to_end() {
-    std::string bytes(PROBE_SIZE, '\0');
+std::variant<std::string, IoError> InputStream::read_to_end(std::size_t limit) {
+    std::string bytes(std::min(PROBE_SIZE, limit), '\0');
     std::size_t filled = 0;
     bool probing = true;
-    for (;;) {
+    while (filled < limit) {
         if (!probing && bytes.size() - filled < MIN_READ_SIZE) {
-            bytes.resize(std::max(bytes.size() * 2, filled + MIN_READ_SIZE));
+            bytes.resize(std::min(std::max(bytes.size() * 2, filled + MIN_READ_SIZE), limit));
         }
         const std::size_t room = bytes.size() - filled;
         auto result = read(std::span(reinterpret_cast<std::uint8_t*>(bytes.data()) + filled, room));
@@ -52,6 +52,7 @@ std::variant<std::string, IoError> InputStream::read_to_end() {
         filled += got;
         probing = false;
     }
+    return bytes;
 }
 
 std::variant<std::size_t, StreamError> OutputStream::write(std::span<const std::uint8_t> bytes) {

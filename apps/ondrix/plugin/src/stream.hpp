@@ -53,8 +53,9 @@ class InputStream {
     // the reader refuses to trust (it throws).
     std::variant<std::size_t, StreamError> read(std::span<std::uint8_t> buffer);
 
-    // Reads until the end of the stream: a first read of 32 bytes, then reads of at least 8192.
-    std::variant<std::string, IoError> read_to_end();
+    // Reads until the end of the stream, or until `limit` bytes have come: a first read of 32
+    // bytes, then reads of at least 8192 (fewer only where the limit is near).
+    std::variant<std::string, IoError> read_to_end(std::size_t limit);
 
   private:
     const clap_istream_t* raw_;

@@ -1,3 +1,5 @@
+#include <sys/resource.h>
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -182,6 +184,49 @@ TEST_F(State, RefusedLoadsChangeNothing) {
     clap_istream_t no_read{nullptr, nullptr};
     EXPECT_FALSE(state().load(p, &no_read)) << "no read function: an empty stream";
     EXPECT_EQ(log(), (std::vector<LogLine>{{CLAP_LOG_ERROR, "Couldn't read the plugin state"}}));
+}
+
+// The plug-in reads at most 4 MiB of JSON from a host's stream.
+constexpr std::size_t BOUND = std::size_t{4} * 1024 * 1024;
+
+long peak_resident_kib() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+TEST_F(State, AStreamPastTheBoundIsRefusedAfterOneByteMore) {
+    ASSERT_TRUE(instance.load_state(state_of(CONSTANT_PATCH)));
+    const std::string before = instance.save_state();
+    const long peak_before = peak_resident_kib();
+
+    // A stream of zero bytes that never ends, as /dev/zero gives.
+    struct Endless {
+        clap_istream_t stream{this, [](const clap_istream_t* s, void* buffer, std::uint64_t size) {
+                                  auto* self = static_cast<Endless*>(s->ctx);
+                                  std::memset(buffer, 0, size);
+                                  self->delivered += size;
+                                  return static_cast<std::int64_t>(size);
+                              }};
+        std::uint64_t delivered = 0;
+    } zeros;
+    // A valid state document one byte too long: the patch padded with trailing spaces.
+    std::string padded = state_of(CONSTANT_PATCH);
+    padded.resize(BOUND + 1, ' ');
+    std::string exact = padded.substr(0, BOUND);
+
+    log().clear();
+    EXPECT_FALSE(state().load(p, &zeros.stream));
+    EXPECT_EQ(zeros.delivered, BOUND + 1);
+    ByteSource too_long(padded, 65536);
+    EXPECT_FALSE(state().load(p, too_long.raw()));
+    EXPECT_EQ(log(), (std::vector<LogLine>{{CLAP_LOG_ERROR, "Couldn't read the plugin state"},
+                                           {CLAP_LOG_ERROR, "Couldn't read the plugin state"}}));
+    EXPECT_EQ(instance.save_state(), before);
+    EXPECT_LT(peak_resident_kib() - peak_before, 64 * 1024);
+
+    ByteSource at_the_bound(exact, 65536);
+    EXPECT_TRUE(state().load(p, at_the_bound.raw()));
 }
 
 TEST_F(State, AcceptedDocumentsWithoutAPatchKeepTheCurrentOne) {

@@ -31,6 +31,11 @@ struct Patch {
     // Reads an already parsed tree by the same rules; errors carry no position.
     static json::Result<Patch> from_json_tree(const nlohmann::json& tree);
 
+    // Every name the readers know, sorted: the keys of every record, the tag keys, the tag
+    // names (aliases included) and the names of the plain enumerations. What the format's
+    // documentation must cover.
+    static std::vector<std::string_view> json_names();
+
     friend bool operator==(const Patch&, const Patch&) = default;
 };
 

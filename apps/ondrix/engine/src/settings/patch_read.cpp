@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string_view>
@@ -387,6 +388,9 @@ struct OutputFields {
     }
 };
 
+// The keys of a route's own fields; the target's stand beside them.
+constexpr std::array<std::string_view, 3> kRouteKeys = {"from", "tap", "amount"};
+
 // A route: its own fields, with the target's tag and fields mixed in among them.
 class RouteVisitor {
   public:
@@ -406,10 +410,10 @@ class RouteVisitor {
             bool done = false;
             if (!map.next_key(key, done)) return false;
             if (done) break;
-            bool* seen = key == "from"     ? &from
-                         : key == "tap"    ? &tap
-                         : key == "amount" ? &amount
-                                           : nullptr;
+            bool* seen = key == kRouteKeys[0]   ? &from
+                         : key == kRouteKeys[1] ? &tap
+                         : key == kRouteKeys[2] ? &amount
+                                                : nullptr;
             if (seen == nullptr) {
                 if (!map.buffer_value(key, rest)) return false;
                 continue;
@@ -423,8 +427,8 @@ class RouteVisitor {
             });
             if (!ok) return false;
         }
-        if (!from) return failure_.fail(json::messages::missing_field("from"));
-        if (!amount) return failure_.fail(json::messages::missing_field("amount"));
+        if (!from) return failure_.fail(json::messages::missing_field(kRouteKeys[0]));
+        if (!amount) return failure_.fail(json::messages::missing_field(kRouteKeys[2]));
         typename Map::BufferedReader target(rest.finish(), failure_);
         return read_tagged<TargetUnion>(target, out_.target);
     }
@@ -469,6 +473,44 @@ struct PatchFields {
 };
 
 }  // namespace
+
+std::vector<std::string_view> Patch::json_names() {
+    std::vector<std::string_view> names;
+    const auto add = [&names](const auto& list) {
+        names.insert(names.end(), list.begin(), list.end());
+    };
+    add(PatchFields::keys);
+    add(SourceFields::keys);
+    add(DrawnPayload::keys);
+    add(FieldPayload::keys);
+    add(CvInPayload::keys);
+    add(FreePayload::keys);
+    add(SyncPayload::keys);
+    add(kRouteKeys);
+    add(TargetSourcePayload::keys);
+    add(TargetOutputPayload::keys);
+    add(OutputFields::keys);
+    add(CvPayload::keys);
+    add(GatePayload::keys);
+    add(ChannelPayload::keys);
+    add(ExpanderPayload::keys);
+    add(ClockPayload::keys);
+    add(QuantizeFields::keys);
+    add(std::array{ShapeUnion::tag, RateUnion::tag, TargetUnion::tag, DestUnion::tag,
+                   PortUnion::tag, SignalUnion::tag});
+    add(kShapeNames);
+    add(kRateNames);
+    add(kMotionNames);
+    add(kParamNames);
+    add(kTargetNames);
+    add(kDestNames);
+    add(kPortNames);
+    add(kSignalNames);
+    add(kScaleNames);
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    return names;
+}
 
 json::Result<Patch> Patch::from_json_text(std::string_view text) {
     json::TextReader reader(text);

@@ -184,11 +184,27 @@ constexpr std::array commands{
     Entry{"preset_rename", rename_preset},
 };
 
+// A reply quotes at most this many characters of a command name it does not know.
+constexpr std::size_t ECHOED_COMMAND_CHARACTERS = 200;
+
+// The first `characters` characters of valid UTF-8 text, then "…" when anything was left out.
+std::string shortened(std::string_view text, std::size_t characters) {
+    std::size_t end = 0;
+    for (std::size_t count = 0; end < text.size() && count < characters; ++count) {
+        ++end;
+        while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+    }
+    if (end == text.size()) return std::string(text);
+    std::string cut(text.substr(0, end));
+    cut += "\u2026";
+    return cut;
+}
+
 Outcome run(Core& core, std::string_view command, const Arguments& args) {
     for (const Entry& entry : commands) {
         if (entry.name == command) return entry.run(core, args);
     }
-    return error("Unknown command " + std::string(command));
+    return error("Unknown command " + shortened(command, ECHOED_COMMAND_CHARACTERS));
 }
 
 json reply(json id, const Outcome& outcome) {
@@ -209,6 +225,9 @@ std::string script(std::string_view message) {
 
 std::vector<Action> Page::handle(Core& core, std::string_view message) {
     std::vector<Action> actions;
+    // A message past the bound is not read at all, and so goes unanswered like any other text
+    // that is not an invoke.
+    if (message.size() > MAX_DOCUMENT_BYTES) return actions;
     const auto parsed = ondrix_engine::json::parse(message);
     if (!parsed) return actions;
     const json& invoke = parsed.value();

@@ -37,7 +37,7 @@ class Page {
   public:
     // Answers one message from the page. Returns the actions in the order the host must apply
     // them: at most one Zoom or one Eval of the loaded message, then the Eval of the reply. A
-    // text that is not JSON or not an invoke gives no actions.
+    // text that is longer than MAX_DOCUMENT_BYTES, not JSON or not an invoke gives no actions.
     std::vector<Action> handle(Core& core, std::string_view message);
 
     // The core's loaded-state epoch as this page last saw it.

@@ -8,12 +8,14 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <system_error>
 #include <utility>
 
+#include "document_limit.hpp"
 #include "protocol/unicode.hpp"
 
 namespace ondrix_plugin_core::protocol {
@@ -112,15 +114,12 @@ int write_all(int fd, std::string_view text) {
     return 0;
 }
 
-// Reads what is left of `fd`; returns 0 or the error number.
-int read_all(int fd, std::string& bytes) {
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-        bytes.reserve(static_cast<std::size_t>(info.st_size));
-    }
+// Reads what is left of `fd`, but no more than `limit` bytes; returns 0 or the error number.
+int read_at_most(int fd, std::size_t limit, std::string& bytes) {
     char buffer[16384];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    while (bytes.size() < limit) {
+        const std::size_t room = std::min(sizeof buffer, limit - bytes.size());
+        const ssize_t got = ::read(fd, buffer, room);
         if (got < 0) {
             if (errno == EINTR) continue;
             return errno;
@@ -128,6 +127,14 @@ int read_all(int fd, std::string& bytes) {
         if (got == 0) return 0;
         bytes.append(buffer, static_cast<std::size_t>(got));
     }
+    return 0;
+}
+
+std::string in_quotes(std::string_view name) {
+    std::string text(open_quote);
+    text += name;
+    text += close_quote;
+    return text;
 }
 
 // A new, empty file beside `target` that no preset name can ever collide with: its name begins
@@ -164,11 +171,7 @@ int rename_no_replace(const fs::path& from, const fs::path& to) {
 }
 
 std::string already_exists(std::string_view trimmed_name) {
-    std::string text = "There's already a preset called ";
-    text += open_quote;
-    text += trimmed_name;
-    text += close_quote;
-    return text;
+    return "There's already a preset called " + in_quotes(trimmed_name);
 }
 
 }  // namespace
@@ -188,9 +191,7 @@ Result<fs::path> preset_path(std::string_view name) {
     const bool refused = !is_valid_utf8(name) || trimmed.empty() || trimmed.front() == '.' ||
                          trimmed.find_first_of("/:\\") != std::string_view::npos;
     if (refused) {
-        std::string text(open_quote);
-        text += utf8_lossy(name);
-        text += close_quote;
+        std::string text = in_quotes(utf8_lossy(name));
         text += " can't be used as a preset name";
         return fail<fs::path>(std::move(text));
     }
@@ -241,12 +242,27 @@ Result<std::string> preset_read(std::string_view name) {
     if (!path) return fail<std::string>(path.error());
     if (holds_nul(path.value())) return fail<std::string>(nul_in_name());
 
-    FileDescriptor file(::open(path.value().c_str(), O_RDONLY | O_CLOEXEC));
+    // Opening without blocking lets a FIFO in the folder open at once instead of waiting for a
+    // writer; only a regular file is read, and only up to the bound (one byte more tells a file
+    // that grew since it was looked at).
+    FileDescriptor file(::open(path.value().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (file.get() < 0) return fail<std::string>(os_error(errno));
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0) return fail<std::string>(os_error(errno));
+    const std::string_view trimmed = trim_white_space(name);
+    if (!S_ISREG(info.st_mode)) {
+        return fail<std::string>(in_quotes(trimmed) + " isn't a preset file");
+    }
+    const std::string too_large = in_quotes(trimmed) + " is too large to be a preset";
+    if (static_cast<std::uintmax_t>(info.st_size) > MAX_DOCUMENT_BYTES) {
+        return fail<std::string>(too_large);
+    }
     std::string text;
-    if (const int error = read_all(file.get(), text); error != 0) {
+    text.reserve(static_cast<std::size_t>(info.st_size));
+    if (const int error = read_at_most(file.get(), MAX_DOCUMENT_BYTES + 1, text); error != 0) {
         return fail<std::string>(os_error(error));
     }
+    if (text.size() > MAX_DOCUMENT_BYTES) return fail<std::string>(too_large);
     if (!is_valid_utf8(text)) return fail<std::string>("stream did not contain valid UTF-8");
     return Result<std::string>::success(std::move(text));
 }

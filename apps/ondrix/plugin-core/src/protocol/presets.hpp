@@ -32,7 +32,8 @@ Result<std::filesystem::path> preset_path(std::string_view name);
 // The names of the presets in the folder, sorted by their lowercase form (stable).
 Result<std::vector<std::string>> presets_list();
 
-// The text of a preset file; fails when it is not valid UTF-8.
+// The text of a preset file. The file is opened without blocking and read only when it is a
+// regular file of at most MAX_DOCUMENT_BYTES; fails when it is not valid UTF-8.
 Result<std::string> preset_read(std::string_view name);
 
 // Makes `text` the whole content of the preset, creating or replacing it. The old content stays

@@ -96,6 +96,32 @@ TEST_F(PageTest, AnswersEachInvokeWithItsActions) {
     }
 }
 
+TEST_F(PageTest, LongCommandNamesAreCutInRepliesAndLongMessagesGoUnanswered) {
+    const std::string hundred(100, 'x');
+    const std::string accented = "\u00E9";  // two bytes, one character
+    struct Case {
+        std::string name;
+        std::string echoed;
+    };
+    const std::vector<Case> cases = {
+        {hundred + hundred, hundred + hundred},
+        {hundred + hundred + "y", hundred + hundred + "\u2026"},
+        {hundred + hundred.substr(1) + accented + accented,
+         hundred + hundred.substr(1) + accented + "\u2026"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name.size());
+        EXPECT_EQ(reply(invoke(c.name, "{}")), failed("1", "Unknown command " + c.echoed));
+    }
+
+    constexpr std::size_t bound = std::size_t{4} * 1024 * 1024;
+    std::string message = R"({"type":"invoke","id":1,"cmd":"restart"})";
+    message.resize(bound, ' ');
+    EXPECT_EQ(reply(message), ok("1", "null"));
+    message += ' ';
+    EXPECT_TRUE(page.handle(core, message).empty());
+}
+
 TEST_F(PageTest, SetPatchQueuesThePatchOrSaysWhyNot) {
     struct Case {
         std::string args;

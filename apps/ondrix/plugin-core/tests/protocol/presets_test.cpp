@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -220,7 +222,7 @@ TEST_F(Presets, ReadGivesTheWholeTextOrTheError) {
         {"Bass", "{\"sources\":[]}\n  caf\u00E9 \U0001F3B9", ""},
         {"Missing", "", "No such file or directory (os error 2)"},
         {"Broken", "", "stream did not contain valid UTF-8"},
-        {"Folder", "", "Is a directory (os error 21)"},
+        {"Folder", "", "\u201CFolder\u201D isn't a preset file"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -230,6 +232,43 @@ TEST_F(Presets, ReadGivesTheWholeTextOrTheError) {
             EXPECT_EQ(read.value(), c.text);
         }
     }
+}
+
+TEST_F(Presets, HostileFilesAnswerAtOnceAndChangeNothing) {
+    constexpr std::size_t bound = std::size_t{4} * 1024 * 1024;
+    fs::create_directories(presets());
+    ASSERT_EQ(::mkfifo((presets() / "Fifo.vtond").c_str(), 0644), 0);
+    fs::create_symlink("/dev/zero", presets() / "Zero.vtond");
+    fs::create_directories(presets() / "Folder.vtond");
+    put("Huge.vtond", std::string(bound + 1024 * 1024, ' '));
+    put("Bound.vtond", std::string(bound - 2, ' ') + "{}");
+    put("Locked.vtond", "{}");
+    fs::permissions(presets() / "Locked.vtond", fs::perms::none);
+    // Whoever may read anything (root) reads this file all the same.
+    const bool locked_out = ::access((presets() / "Locked.vtond").c_str(), R_OK) != 0;
+    const auto before = everything_under(home);
+
+    struct Case {
+        std::string name;
+        std::string error;
+    };
+    std::vector<Case> cases = {
+        {"Fifo", "\u201CFifo\u201D isn't a preset file"},
+        {"Zero", "\u201CZero\u201D isn't a preset file"},
+        {" Folder ", "\u201CFolder\u201D isn't a preset file"},
+        {"Huge", "\u201CHuge\u201D is too large to be a preset"},
+        {"Bound", ""},
+    };
+    if (locked_out) cases.push_back({"Locked", "Permission denied (os error 13)"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto started = std::chrono::steady_clock::now();
+        const auto read = preset_read(c.name);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+        EXPECT_EQ(error_of(read), c.error);
+    }
+    EXPECT_EQ(everything_under(home), before);
+    fs::permissions(presets() / "Locked.vtond", fs::perms::owner_all);
 }
 
 TEST_F(Presets, WriteCreatesOrReplacesTheWholeFile) {
