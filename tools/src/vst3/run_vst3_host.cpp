@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,9 +12,11 @@
 #include <fmt/format.h>
 
 #include "event_line.hpp"
+#include "host_files.hpp"
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
 #include "pluginterfaces/vst/ivstcomponent.h"
 #include "pluginterfaces/vst/ivstmidicontrollers.h"
+#include "refused_state.hpp"
 #include "run_host.hpp"
 #include "state_document.hpp"
 #include "vst3/host_objects.hpp"
@@ -210,24 +210,10 @@ Event note_event(const NoteIn& note, bool on, std::int32_t offset) {
     return event;
 }
 
-std::optional<std::string> read_file(const std::string& path, std::string& error) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = "Couldn't open '" + path + "'";
-        return std::nullopt;
-    }
-    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad()) {
-        error = "Couldn't read '" + path + "'";
-        return std::nullopt;
-    }
-    return bytes;
-}
-
 // The steps after the module is open; returns false with error set at the first that fails.
 bool run_component(const HostOptions& options, const Vst3Module& module,
-                   const std::optional<std::string>& state, const std::vector<NoteIn>& notes,
-                   std::ostream& out, std::string& error) {
+                   const std::optional<std::string>& file, const std::optional<std::string>& state,
+                   const std::vector<NoteIn>& notes, std::ostream& out, std::string& error) {
     IPluginFactory& factory = module.factory();
     std::optional<PClassInfo> audio_class;
     for (int32 i = 0; i < factory.countClasses() && !audio_class; ++i) {
@@ -275,6 +261,9 @@ bool run_component(const HostOptions& options, const Vst3Module& module,
         ByteStream stream(*state);
         if (component->setState(&stream) != kResultOk) {
             error = "The component refused the state in '" + *options.state_file + "'";
+            if (const std::string reason = refused_state_reason(*file); !reason.empty()) {
+                error += ": " + reason;
+            }
             return false;
         }
     }
@@ -346,13 +335,7 @@ bool run_component(const HostOptions& options, const Vst3Module& module,
             error = "The component failed to save its state";
             return false;
         }
-        std::ofstream file(*options.save_file, std::ios::binary | std::ios::trunc);
-        file.write(stream.bytes().data(), static_cast<std::streamsize>(stream.bytes().size()));
-        file.close();
-        if (!file) {
-            error = "Couldn't write '" + *options.save_file + "'";
-            return false;
-        }
+        if (!write_file(*options.save_file, stream.bytes(), error)) return false;
     }
     session.deactivate();
     return true;
@@ -381,19 +364,20 @@ ProcessContext playing_context(std::uint64_t frame, double sample_rate, double t
 int run_vst3_host(const HostOptions& options, std::ostream& out, std::ostream& err,
                   const std::vector<NoteIn>& notes) {
     std::string error;
+    std::optional<std::string> file;
     std::optional<std::string> state;
     if (options.state_file) {
-        const std::optional<std::string> text = read_file(*options.state_file, error);
-        if (!text) {
+        file = read_state_file(*options.state_file, error);
+        if (!file) {
             err << "ondrix-vst3-host: " << error << '\n';
             return 1;
         }
-        state = state_document_from_file(*text);
+        state = state_document_from_file(*file);
     }
     bool ok = false;
     {
         const std::unique_ptr<Vst3Module> module = Vst3Module::load(options.module, error);
-        if (module) ok = run_component(options, *module, state, notes, out, error);
+        if (module) ok = run_component(options, *module, file, state, notes, out, error);
     }
     out.flush();
     if (!ok) {
