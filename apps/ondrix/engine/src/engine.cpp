@@ -74,9 +74,9 @@ OutputPlan plan_of(const settings::Output& o) {
     }
     plan.bipolar = o.bipolar;
     plan.sends = o.enabled && o.dest.get_if<settings::Dest::Midi>() != nullptr;
-    plan.fine = o.fine;
-    plan.channel = o.channel;
-    plan.cc = o.cc;
+    plan.fine = o.fine && o.cc < 32;
+    plan.channel = o.channel & 15;
+    plan.cc = o.cc & 127;
     plan.offset = o.offset;
     return plan;
 }
@@ -172,43 +172,17 @@ void Engine::step(std::uint32_t ticks, const StepContext& context, std::vector<C
             beat_ = beat_t;
         }
         tap_sets_[1] = tap_sets_[0];
-        for (std::size_t i = 0; i < SOURCE_COUNT; ++i) run_source(i, beat_t, beats_per_tick);
+        // A disabled source gives 0 and stands still: its state, phase and drifts wait.
+        for (std::size_t i = 0; i < SOURCE_COUNT; ++i) {
+            if (patch_.sources[i].enabled) {
+                run_source(i, beat_t, beats_per_tick);
+            } else {
+                tap_sets_[0][i] = {};
+            }
+        }
         beat_ += static_cast<double>(beats_per_tick);
         run_outputs(t, beat_t, running, out);
         if (reset_ticks_ > 0) --reset_ticks_;
-    }
-}
-
-void Engine::run_outputs(std::uint64_t tick, double beat_t, bool running, std::vector<Cc>& out) {
-    // Routed outputs without routes hold still; the rest are worked out below in output order.
-    values_ = steady_values_;
-    for (std::size_t n = 0; n < busy_count_; ++n) {
-        const std::size_t j = busy_outputs_[n];
-        const OutputPlan& o = plans_[j];
-        float v = steady_values_[j];
-        switch (o.kind) {
-            case OutputPlan::Kind::steady:
-                break;
-            case OutputPlan::Kind::routed: {
-                float sum = 0.0f;
-                for (const RouteTerm& r : routes_.into_output(j)) {
-                    sum += tap_sets_[0][r.from][r.tap] * r.amount;
-                }
-                v = output_stage::routed(o.offset + sum, o.bipolar);
-                break;
-            }
-            case OutputPlan::Kind::clock:
-                v = output_stage::clock(o.ppqn, beat_t, running);
-                break;
-            case OutputPlan::Kind::run:
-                v = running ? 1.0f : 0.0f;
-                break;
-            case OutputPlan::Kind::reset:
-                v = reset_ticks_ > 0 ? 1.0f : 0.0f;
-                break;
-        }
-        values_[j] = v;
-        if (o.sends) output_stage::send(v, o.channel, o.cc, o.fine, tick, sent_[j], out);
     }
 }
 

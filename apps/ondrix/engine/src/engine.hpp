@@ -3,6 +3,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <span>
 #include <vector>
 
 #include "cc.hpp"
@@ -63,8 +65,29 @@ class Engine {
     bool was_playing() const { return was_playing_; }
 
   private:
-    // One tick of source i: route modulation, drifts, phase, raw taps and their processing.
+    // One tick of enabled source i: route modulation, drifts, phase, raw taps and their
+    // processing.
     void run_source(std::size_t i, double beat_t, float beats_per_tick);
+    // The tap value a route term reads: the float at its byte offset into the two tap sets.
+    float tap_at(std::uint32_t offset) const {
+        static_assert(sizeof(tap_sets_) == 2 * SOURCE_COUNT * TAP_COUNT * sizeof(float));
+        float v;
+        std::memcpy(&v, reinterpret_cast<const unsigned char*>(tap_sets_.data()) + offset,
+                    sizeof v);
+        return v;
+    }
+    // 0 plus each term's tap value times its amount, in the terms' order; two terms a turn.
+    float route_sum(std::span<const RouteTerm> terms) const {
+        float sum = 0.0f;
+        const RouteTerm* r = terms.data();
+        const RouteTerm* const end = r + terms.size();
+        for (; end - r >= 2; r += 2) {
+            sum += tap_at(r[0].tap) * r[0].amount;
+            sum += tap_at(r[1].tap) * r[1].amount;
+        }
+        if (r != end) sum += tap_at(r->tap) * r->amount;
+        return sum;
+    }
     // One tick of the output stage: values and Cc records of all 64 outputs.
     void run_outputs(std::uint64_t tick, double beat_t, bool running, std::vector<Cc>& out);
 

@@ -72,4 +72,13 @@ inline float round(float x) {
     return std::copysign(t, x);
 }
 
+// round(x) held to 0..top, where top is a whole number below 2^23; a NaN gives 0. The same as
+// clamp(round(x), 0, top), with less work: only the range the clamp keeps is rounded.
+inline std::uint32_t round_to_level(float x, float top) {
+    if (!(x > 0.0f)) return 0;  // not a number, negative or zero
+    if (x >= top) return static_cast<std::uint32_t>(top);
+    const auto whole = static_cast<std::uint32_t>(x);  // x < 2^23: exact
+    return whole + (x - static_cast<float>(whole) >= 0.5f ? 1u : 0u);
+}
+
 }  // namespace ondrix_engine::numeric

@@ -1,9 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
-#include "cc.hpp"
 #include "numeric.hpp"
 
 // The last step of a control tick: an output's value in 0..1 and the control changes it sends.
@@ -27,10 +25,10 @@ struct OutputPlan {
 
     Kind kind = Kind::routed;
     bool bipolar = true;
-    bool sends = false;  // enabled, with a MIDI destination
-    bool fine = false;
-    std::uint8_t channel = 0;
-    std::uint8_t cc = 0;
+    bool sends = false;        // enabled, with a MIDI destination
+    bool fine = false;         // sends 14-bit values on cc and cc + 32 (fine, with cc below 32)
+    std::uint8_t channel = 0;  // MIDI channel 0..15
+    std::uint8_t cc = 0;       // controller number 0..127
     float offset = 0.0f;
     float ppqn = 0.0f;
 };
@@ -49,12 +47,6 @@ inline float clock(float ppqn, double beat, bool running) {
     double q = static_cast<double>(numeric::at_least(ppqn, 0.015625f)) * beat;
     return numeric::frac(q) < 0.5 ? 1.0f : 0.0f;
 }
-
-// Sends value v (0..1) of an enabled MIDI output when it differs from what `sent` holds:
-// 14-bit on `cc` and `cc` + 32 when `fine` is set and `cc` < 32, else 7-bit. Appends only into
-// the room `out` already has; without room nothing is sent and `sent` stays as it was.
-void send(float v, std::uint8_t channel, std::uint8_t cc, bool fine, std::uint64_t tick, Sent& sent,
-          std::vector<Cc>& out);
 
 }  // namespace output_stage
 }  // namespace ondrix_engine

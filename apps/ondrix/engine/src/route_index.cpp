@@ -22,10 +22,10 @@ void RouteIndex::build(std::span<const settings::Route> routes) {
         // A source reads the sources before it as they are this tick, itself and the sources
         // after it as they were at the previous tick; outputs read this tick's taps.
         const auto* source = r.target.get_if<settings::Target::Source>();
-        const bool previous = source != nullptr && r.from >= source->index;
-        terms_[starts_[g] + fill[g]++] =
-            RouteTerm{static_cast<std::uint8_t>(previous), static_cast<std::uint8_t>(r.from),
-                      static_cast<std::uint8_t>(r.tap), r.amount};
+        const std::size_t previous = source != nullptr && r.from >= source->index ? 1 : 0;
+        terms_[starts_[g] + fill[g]++] = RouteTerm{
+            static_cast<std::uint32_t>((previous * 64 + r.from * 4 + r.tap) * sizeof(float)),
+            r.amount};
     }
 }
 

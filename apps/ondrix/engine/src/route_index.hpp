@@ -10,11 +10,12 @@
 
 namespace ondrix_engine {
 
-// One route as a term of a sum: the tap it reads and its gain.
+// One route as a term of a sum: where its tap value lies, and its gain.
 struct RouteTerm {
-    std::uint8_t previous = 0;  // 1: read the previous tick's taps (the source has not run yet)
-    std::uint8_t from = 0;      // source index 0..15
-    std::uint8_t tap = 0;       // tap 0..3
+    // Byte offset of the tap value within the engine's 2 x 16 x 4 tap values (this tick's, then
+    // the previous tick's), as floats: previous x 64 + source x 4 + tap. A source reads the
+    // previous tick's taps of itself and of the sources after it, which have not run yet.
+    std::uint32_t tap = 0;
     float amount = 0.0f;
 };
 

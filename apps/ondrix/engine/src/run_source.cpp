@@ -45,21 +45,12 @@ float reduce_bits(float v, unsigned bits, bool unipolar) {
 void Engine::run_source(std::size_t i, double beat_t, float beats_per_tick) {
     const settings::Source& s = patch_.sources[i];
     State& st = states_[i];
-    if (!s.enabled) {
-        tap_sets_[0][i] = {};
-        return;
-    }
 
     // Route modulation: lower-numbered sources have run this tick, the rest not yet.
     std::array<float, RouteIndex::PARAMS> m{};
     if (routes_.drives_source(i)) {
-        for (std::size_t p = 0; p < RouteIndex::PARAMS; ++p) {
-            float sum = 0.0f;
-            for (const RouteTerm& r : routes_.into_source(i, p)) {
-                sum += tap_sets_[r.previous][r.from][r.tap] * r.amount;
-            }
-            m[p] = sum;
-        }
+        for (std::size_t p = 0; p < RouteIndex::PARAMS; ++p)
+            m[p] = route_sum(routes_.into_source(i, p));
     }
     const float depth = clamp(s.depth + m[at(Param::Depth)], -1.0f, 1.0f);
     const float offset = s.offset + m[at(Param::Offset)];
@@ -127,57 +118,76 @@ void Engine::run_source(std::size_t i, double beat_t, float beats_per_tick) {
         raw = st.chaos->step(rng_, TICK, speed, a, b, spread, p);
     } else if (!runs_on_chaos(kind)) {
         const waveforms::Controls c = waveforms::Controls::from(a, b);
-        std::span<const float> table;
-        if (const auto* drawn = s.shape.get_if<settings::Shape::Drawn>()) table = drawn->table;
-        for (std::size_t k = 0; k < TAP_COUNT; ++k) {
-            const float tp = frac(static_cast<float>(k) * spread * 0.25f + p);
-            const bool new_cycle = st.last_phase[k] > tp && st.last_phase[k] - tp > 0.5f;
-            st.last_phase[k] = tp;
-            Held& held = st.held[k];
-            if (new_cycle && (kind == Kind::SampleHold || kind == Kind::SmoothRandom)) {
-                const float u = (chaos::signed_draw(rng_) + 1.0f) * 0.5f;
-                if (a >= u) {
-                    const float r2 = chaos::signed_draw(rng_);
-                    const float next = kind == Kind::SampleHold
-                                           ? r2
-                                           : held.to + (r2 - held.to) * at_least(b, 0.02f);
-                    held.from = held.to;
-                    held.to = next;
-                } else {
-                    held.from = held.to;
-                }
+        // Each tap in order: its phase, whether it starts a new cycle, then the shape's value.
+        const auto each_tap = [&](auto&& value) {
+            for (std::size_t k = 0; k < TAP_COUNT; ++k) {
+                const float tp = frac(static_cast<float>(k) * spread * 0.25f + p);
+                const bool new_cycle = st.last_phase[k] > tp && st.last_phase[k] - tp > 0.5f;
+                st.last_phase[k] = tp;
+                raw[k] = value(k, tp, new_cycle);
             }
-            if (new_cycle && k == 0 && kind == Kind::Morph) {
-                for (float& step : st.steps) step = chaos::signed_draw(rng_);
+        };
+        // At a new cycle, a new random value with probability a (sampleHold, smoothRandom).
+        const auto next_random = [&](Held& held) {
+            const float u = (chaos::signed_draw(rng_) + 1.0f) * 0.5f;
+            if (a >= u) {
+                const float r2 = chaos::signed_draw(rng_);
+                const float next =
+                    kind == Kind::SampleHold ? r2 : held.to + (r2 - held.to) * at_least(b, 0.02f);
+                held.from = held.to;
+                held.to = next;
+            } else {
+                held.from = held.to;
             }
-            switch (kind) {
-                case Kind::Sine:
-                    raw[k] = waveforms::sine(tp, c);
-                    break;
-                case Kind::Triangle:
-                    raw[k] = waveforms::triangle(tp, c);
-                    break;
-                case Kind::Saw:
-                    raw[k] = waveforms::saw(tp, c);
-                    break;
-                case Kind::Square:
-                    raw[k] = waveforms::square(tp, c);
-                    break;
-                case Kind::SampleHold:
-                    raw[k] = waveforms::sample_hold(held.to, c);
-                    break;
-                case Kind::SmoothRandom:
-                    raw[k] = waveforms::smooth_random(tp, held.from, held.to);
-                    break;
-                case Kind::Morph:
-                    raw[k] = waveforms::morph(tp, c, st.steps);
-                    break;
-                case Kind::Drawn:
-                    raw[k] = waveforms::drawn(tp, c, table);
-                    break;
-                default:
-                    break;
+        };
+        switch (kind) {
+            case Kind::Sine:
+                each_tap([&](std::size_t, float tp, bool) { return waveforms::sine(tp, c); });
+                break;
+            case Kind::Triangle: {
+                // A curve's exponent is the same for every tap.
+                const float curve = waveforms::triangle_curve(c);
+                each_tap(
+                    [&](std::size_t, float tp, bool) { return waveforms::triangle(tp, c, curve); });
+                break;
             }
+            case Kind::Saw: {
+                const float curve = waveforms::saw_curve(c);
+                each_tap([&](std::size_t, float tp, bool) { return waveforms::saw(tp, c, curve); });
+                break;
+            }
+            case Kind::Square:
+                each_tap([&](std::size_t, float tp, bool) { return waveforms::square(tp, c); });
+                break;
+            case Kind::SampleHold:
+                each_tap([&](std::size_t k, float, bool new_cycle) {
+                    if (new_cycle) next_random(st.held[k]);
+                    return waveforms::sample_hold(st.held[k].to, c);
+                });
+                break;
+            case Kind::SmoothRandom:
+                each_tap([&](std::size_t k, float tp, bool new_cycle) {
+                    if (new_cycle) next_random(st.held[k]);
+                    return waveforms::smooth_random(tp, st.held[k].from, st.held[k].to);
+                });
+                break;
+            case Kind::Morph:
+                each_tap([&](std::size_t k, float tp, bool new_cycle) {
+                    if (new_cycle && k == 0) {
+                        for (float& step : st.steps) step = chaos::signed_draw(rng_);
+                    }
+                    return waveforms::morph(tp, c, st.steps);
+                });
+                break;
+            case Kind::Drawn: {
+                const std::span<const float> table =
+                    s.shape.get_if<settings::Shape::Drawn>()->table;
+                each_tap(
+                    [&](std::size_t, float tp, bool) { return waveforms::drawn(tp, c, table); });
+                break;
+            }
+            default:
+                break;
         }
     }
 

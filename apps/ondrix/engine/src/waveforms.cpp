@@ -49,15 +49,31 @@ float sine(float tp, const Controls& c) {
     return 1.0f - std::fabs(m - 2.0f);
 }
 
-float triangle(float tp, const Controls& c) {
+float triangle_curve(const Controls& c) {
+    return std::exp2(4.0f * c.b - 2.0f);
+}
+
+float saw_curve(const Controls& c) {
+    return std::exp2(4.0f * c.a - 2.0f);
+}
+
+float triangle(float tp, const Controls& c, float exponent) {
     float q = frac(wrap(tp, c.skew) + 0.25f);
     float t = q < 0.5f ? 4.0f * q - 1.0f : 3.0f - 4.0f * q;
-    return curve(t, std::exp2(4.0f * c.b - 2.0f));
+    return curve(t, exponent);
+}
+
+float triangle(float tp, const Controls& c) {
+    return triangle(tp, c, triangle_curve(c));
+}
+
+float saw(float tp, const Controls& c, float exponent) {
+    float v = curve(2.0f * tp - 1.0f, exponent);
+    return c.quantized ? stair(v, c.levels) : v;
 }
 
 float saw(float tp, const Controls& c) {
-    float v = curve(2.0f * tp - 1.0f, std::exp2(4.0f * c.a - 2.0f));
-    return c.quantized ? stair(v, c.levels) : v;
+    return saw(tp, c, saw_curve(c));
 }
 
 float square(float tp, const Controls& c) {

@@ -29,8 +29,15 @@ float curve(float x, float e);
 // x on a staircase of `levels` steps from -1 to 1.
 float stair(float x, float levels);
 
+// The exponents of the triangle's and the saw's curves: 2^(4b - 2) and 2^(4a - 2). The same for
+// every tap of a source, so the engine works them out once and passes them in.
+float triangle_curve(const Controls& c);
+float saw_curve(const Controls& c);
+
 float sine(float tp, const Controls& c);
+float triangle(float tp, const Controls& c, float curve);
 float triangle(float tp, const Controls& c);
+float saw(float tp, const Controls& c, float curve);
 float saw(float tp, const Controls& c);
 float square(float tp, const Controls& c);
 float sample_hold(float to, const Controls& c);

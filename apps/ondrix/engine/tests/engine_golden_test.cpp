@@ -1,27 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cstdint>
-#include <cstdio>
 
+#include "checksum.hpp"
 #include "engine.hpp"
 #include "every_shape_patch.hpp"
 
 namespace ondrix_engine::testing {
 namespace {
-
-// FNV-1a over 32-bit words.
-struct Checksum {
-    std::uint64_t hash = 14695981039346656037ull;
-
-    void add(std::uint32_t word) {
-        for (int byte = 0; byte < 4; ++byte) {
-            hash ^= (word >> (8 * byte)) & 0xffu;
-            hash *= 1099511628211ull;
-        }
-    }
-    void add(float value) { add(std::bit_cast<std::uint32_t>(value)); }
-};
 
 // Ten seconds of the every-shape patch as the processor would run it, four ticks a call: two
 // seconds stopped, then playing (with a restart in the middle), then without host tempo.
@@ -46,14 +32,7 @@ TEST(EngineGolden, TenSecondsOfEveryShape) {
         if (call == 1200) engine.reset();
         out.clear();
         engine.step(4, context, out);
-        for (const SourceTaps& taps : engine.taps()) {
-            for (float v : taps) sum.add(v);
-        }
-        for (float v : engine.values()) sum.add(v);
-        for (const Cc& cc : out) {
-            sum.add(static_cast<std::uint32_t>(cc.tick));
-            sum.add(static_cast<std::uint32_t>(cc.channel << 16 | cc.cc << 8 | cc.value));
-        }
+        sum.add_step(engine, out);
         records += out.size();
     }
     EXPECT_EQ(records, 100253u);

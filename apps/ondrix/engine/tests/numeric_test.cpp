@@ -95,6 +95,22 @@ TEST(Numeric, MatchesTheCLibraryAcrossTheWholeRange) {
     }
 }
 
+// The output levels: the same as clamping the rounded value, for every sign and exponent.
+TEST(Numeric, RoundToLevelIsTheClampedRound) {
+    for (std::uint64_t u = 0; u <= 0xffffffffu; u += 4099u) {
+        const float x = std::bit_cast<float>(static_cast<std::uint32_t>(u));
+        for (float top : {127.0f, 255.0f, 16383.0f, 65535.0f}) {
+            const auto want = static_cast<std::uint32_t>(clamp(std::round(x), 0.0f, top));
+            ASSERT_EQ(round_to_level(x, top), want) << x << " to " << top;
+        }
+    }
+    for (float x : {0.5f, 0.49999997f, 126.5f, 254.5f, 254.49998f, 65534.5f, 65535.0f, 1e9f}) {
+        EXPECT_EQ(round_to_level(x, 65535.0f),
+                  static_cast<std::uint32_t>(clamp(std::round(x), 0.0f, 65535.0f)))
+            << x;
+    }
+}
+
 TEST(Numeric, ClampSendsNaNToTheLowerBound) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     EXPECT_EQ(clamp(nan, -1.0f, 1.0f), -1.0f);

@@ -23,6 +23,7 @@ Chaos::Variant starting_state(std::uint8_t kind, std::uint32_t seed) {
             Chaos::Pond pond;
             pond.wave = kind == kind_wave;
             const std::size_t cells = cells::CELLS().size();
+            detail::prepare_pond();
             pond.current.assign(cells, 0.0f);
             pond.previous.assign(cells, 0.0f);
             pond.next.assign(cells, 0.0f);

@@ -1,12 +1,16 @@
 // Rain and wave: drops or crests disturb the hexagonal plate, and a damped discrete wave
 // equation carries the ripples across it. The taps read four cells.
 
+#include <array>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <utility>
+#include <vector>
 
 #include "chaos/cells.hpp"
 #include "chaos/rules.hpp"
+#include "chaos/tap_cells.hpp"
 
 namespace ondrix_engine::chaos::detail {
 namespace {
@@ -49,53 +53,60 @@ void wave_crest(Chaos::Pond& p, std::span<const cells::HexCell> plate, float b) 
     }
 }
 
-void propagate(Chaos::Pond& p, std::span<const cells::HexCell> plate, float damping) {
+// A cell's existing neighbours, in neighbour order, and their count as the divisor of the pull.
+struct Links {
+    std::array<std::uint16_t, 6> cells{};
+    std::uint32_t count = 0;
+    float divisor = 1.0f;  // the count, or 1 for a cell without neighbours
+};
+
+std::vector<Links> build_links() {
+    std::vector<Links> links;
+    for (const cells::HexCell& cell : cells::CELLS()) {
+        Links l;
+        for (const std::int32_t j : cell.neighbours) {
+            if (j >= 0) l.cells[l.count++] = static_cast<std::uint16_t>(j);
+        }
+        l.divisor = static_cast<float>(l.count > 0 ? l.count : 1);
+        links.push_back(l);
+    }
+    return links;
+}
+
+// The plate's links, built with the plate's first pond.
+const std::vector<Links>& plate_links() {
+    static const std::vector<Links> links = build_links();
+    return links;
+}
+
+void propagate(Chaos::Pond& p, float damping) {
+    const std::vector<Links>& links = plate_links();
     const float* current = p.current.data();
     const float* previous = p.previous.data();
     float* next = p.next.data();
     double total = 0.0;
-    for (std::size_t i = 0; i < plate.size(); ++i) {
+    for (std::size_t i = 0; i < links.size(); ++i) {
         const float here = current[i];
+        const Links& l = links[i];
         float sum = 0.0f;
-        int linked = 0;
-        for (const std::int32_t j : plate[i].neighbours) {
-            if (j < 0) continue;
-            sum += current[j] - here;
-            ++linked;
-        }
-        const float pull = sum / static_cast<float>(linked > 0 ? linked : 1) * 0.9f;
+        for (std::uint32_t n = 0; n < l.count; ++n) sum += current[l.cells[n]] - here;
+        const float pull = sum / l.divisor * 0.9f;
         next[i] = (here - previous[i]) * damping + here + pull;
         total += static_cast<double>(next[i]);
     }
-    const auto mean = static_cast<float>(total / static_cast<double>(plate.size()));
+    const auto mean = static_cast<float>(total / static_cast<double>(links.size()));
     // The old previous is no longer needed: it receives the new heights, then the roles turn.
     float* settled = p.previous.data();
-    for (std::size_t i = 0; i < plate.size(); ++i) settled[i] = next[i] - mean;
+    for (std::size_t i = 0; i < links.size(); ++i) settled[i] = next[i] - mean;
     std::swap(p.previous, p.current);
 }
 
-void choose_tap_cells(Chaos::Pond& p, std::span<const cells::HexCell> plate, float spread) {
-    p.tap_spread = spread;
-    const float reach = 3.2f * spread;
-    for (std::size_t k = 0; k < 4; ++k) {
-        const float px = reach * tap_directions[k].x;
-        const float py = reach * tap_directions[k].y;
-        std::size_t best = 0;
-        float best_d2 = std::numeric_limits<float>::infinity();
-        for (std::size_t i = 0; i < plate.size(); ++i) {
-            const float dx = plate[i].x - px;
-            const float dy = plate[i].y - py;
-            const float d2 = dx * dx + dy * dy;
-            if (d2 < best_d2) {
-                best_d2 = d2;
-                best = i;
-            }
-        }
-        p.tap_cells[k] = best;
-    }
-}
-
 }  // namespace
+
+void prepare_pond() {
+    plate_links();
+    cells::prepare_tap_cells();
+}
 
 Taps step_pond(Chaos::Pond& p, std::uint32_t& rng, const Inputs& in) {
     const std::span<const cells::HexCell> plate = cells::CELLS();
@@ -129,11 +140,12 @@ Taps step_pond(Chaos::Pond& p, std::uint32_t& rng, const Inputs& in) {
         p.clock = 0.0f;
     }
     const float damping = 1.0f - ((1.0f - in.a) * 0.06f + 0.003f);
-    for (std::size_t n = 0; n < std::min(due, max_steps); ++n) propagate(p, plate, damping);
+    for (std::size_t n = 0; n < std::min(due, max_steps); ++n) propagate(p, damping);
 
     // Taps.
     if (in.spread != p.tap_spread || std::isnan(in.spread) || std::isnan(p.tap_spread)) {
-        choose_tap_cells(p, plate, in.spread);
+        p.tap_spread = in.spread;
+        for (std::size_t k = 0; k < 4; ++k) p.tap_cells[k] = cells::tap_cell(k, in.spread);
     }
     const float gain = p.wave ? 7.0f : 3.0f;
     Taps taps;

@@ -57,6 +57,9 @@ inline float clamp_tap(float v) {
     return std::clamp(v, -1.0f, 1.0f);
 }
 
+// Builds the tables the ponds share (once per process), so that no step has to. May allocate.
+void prepare_pond();
+
 Taps step_noise(Chaos::Noise& noise, const Inputs& in);
 Taps step_cells(Chaos::Cells& cells, const Inputs& in);
 Taps step_pond(Chaos::Pond& pond, std::uint32_t& rng, const Inputs& in);

@@ -56,6 +56,27 @@ bool finite(const Chaos::Pendulum& p) {
            std::isfinite(p.speed2) && std::isfinite(p.energy);
 }
 
+// What the energy control needs of the step length: the tracking's blend 1 - 0.9992^ticks and
+// the limit 1.015^(ticks / 8) with its inverse, ticks being the step in 48 kHz samples.
+struct EnergyPowers {
+    double blend;
+    double limit;
+    double inverse_limit;
+};
+
+EnergyPowers energy_powers_of(float dt) {
+    const double ticks = static_cast<double>(dt) * 48000.0;
+    const double limit = std::pow(1.015, ticks * 0.125);
+    return {1.0 - std::pow(0.9992, ticks), limit, 1.0 / limit};
+}
+
+// The engine always steps by 1 ms: its powers are worked out once, when the library loads.
+const EnergyPowers per_tick_powers = energy_powers_of(0.001f);
+
+EnergyPowers energy_powers(float dt) {
+    return dt == 0.001f ? per_tick_powers : energy_powers_of(dt);
+}
+
 // Jumps of the walks handled in one call at most; past it the backlog is dropped, so that an
 // absurd rate cannot stall the audio thread.
 constexpr int max_jumps = 64;
@@ -90,13 +111,11 @@ Taps step_pendulum(Chaos::Pendulum& p, const Inputs& in) {
     p.speed2 = s.speed2;
 
     // Track the energy and steer it towards the level that a asks for.
-    const double ticks = static_cast<double>(in.dt) * 48000.0;
-    p.energy +=
-        (p.speed1 * p.speed1 + p.speed2 * p.speed2 - p.energy) * (1.0 - std::pow(0.9992, ticks));
-    const double limit = std::pow(1.015, ticks * 0.125);
+    const EnergyPowers powers = energy_powers(in.dt);
+    p.energy += (p.speed1 * p.speed1 + p.speed2 * p.speed2 - p.energy) * powers.blend;
     const double wanted = static_cast<double>(in.a) * 13.7 + 0.3;
     const double factor = std::clamp(std::pow(wanted / std::fmax(p.energy, 1e-6), 0.6 * simulated),
-                                     1.0 / limit, limit);
+                                     powers.inverse_limit, powers.limit);
     p.speed1 = std::clamp(p.speed1 * factor, -60.0, 60.0);
     p.speed2 = std::clamp(p.speed2 * factor, -60.0, 60.0);
 

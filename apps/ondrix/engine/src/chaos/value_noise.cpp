@@ -1,6 +1,8 @@
 #include "chaos/value_noise.hpp"
 
+#include <array>
 #include <cmath>
+#include <cstddef>
 #include <limits>
 
 namespace ondrix_engine::chaos {
@@ -23,12 +25,20 @@ std::int32_t to_lattice(float v) {
     return static_cast<std::int32_t>(v);
 }
 
-float corner(std::uint32_t i, std::uint32_t j, std::uint32_t k) {
-    std::uint32_t h = (i * 0x8da6b343u) ^ (j * 0xd8163841u) ^ (k * 0xcb1ab31fu);
+constexpr std::uint32_t hash_x = 0x8da6b343u;
+constexpr std::uint32_t hash_y = 0xd8163841u;
+constexpr std::uint32_t hash_z = 0xcb1ab31fu;
+
+// A lattice point's value from the sum of its coordinates' hash terms.
+float corner_value(std::uint32_t h) {
     h ^= h >> 13;
     h *= 0x5bd1e995u;
     h ^= h >> 15;
     return static_cast<float>(h & 0xffffu) / 32767.5f - 1.0f;
+}
+
+float corner(std::uint32_t i, std::uint32_t j, std::uint32_t k) {
+    return corner_value((i * hash_x) ^ (j * hash_y) ^ (k * hash_z));
 }
 
 }  // namespace
@@ -51,13 +61,28 @@ float value_noise(float x, float y, float z) {
     const auto j = static_cast<std::uint32_t>(to_lattice(yf));
     const auto k = static_cast<std::uint32_t>(to_lattice(zf));
 
-    const float x00 = lerp(corner(i, j, k), corner(i + 1, j, k), ux);
-    const float x10 = lerp(corner(i, j + 1, k), corner(i + 1, j + 1, k), ux);
-    const float x01 = lerp(corner(i, j, k + 1), corner(i + 1, j, k + 1), ux);
-    const float x11 = lerp(corner(i, j + 1, k + 1), corner(i + 1, j + 1, k + 1), ux);
-    const float y0 = lerp(x00, x10, uy);
-    const float y1 = lerp(x01, x11, uy);
-    return lerp(y0, y1, uz);
+    // The hash terms at the cell's near and far sides: (n + 1) x c is n x c + c, wrapping.
+    const std::uint32_t x0 = i * hash_x;
+    const std::uint32_t x1 = x0 + hash_x;
+    const std::uint32_t y0 = j * hash_y;
+    const std::uint32_t y1 = y0 + hash_y;
+    const std::uint32_t z0 = k * hash_z;
+    const std::uint32_t z1 = z0 + hash_z;
+    // The eight corners, x fastest, all worked out alike so that they can go side by side.
+    const std::array<std::uint32_t, 8> hashes = {
+        x0 ^ y0 ^ z0, x1 ^ y0 ^ z0, x0 ^ y1 ^ z0, x1 ^ y1 ^ z0,
+        x0 ^ y0 ^ z1, x1 ^ y0 ^ z1, x0 ^ y1 ^ z1, x1 ^ y1 ^ z1,
+    };
+    std::array<float, 8> c;
+    for (std::size_t n = 0; n < 8; ++n) c[n] = corner_value(hashes[n]);
+
+    const float x00 = lerp(c[0], c[1], ux);
+    const float x10 = lerp(c[2], c[3], ux);
+    const float x01 = lerp(c[4], c[5], ux);
+    const float x11 = lerp(c[6], c[7], ux);
+    const float near = lerp(x00, x10, uy);
+    const float far = lerp(x01, x11, uy);
+    return lerp(near, far, uz);
 }
 
 }  // namespace ondrix_engine::chaos

@@ -1,0 +1,78 @@
+// New sources and outputs, and the two patches a user can start from.
+import { startValues } from './shapes';
+import type { Output, Patch, Route, Shape, ShapeKind, Source } from './types';
+import { OUTPUT_COUNT, SOURCE_COUNT } from './types';
+
+/** The source that fills slot n: a disabled sine at 0.25 (n + 1) Hz. */
+export function newSource(n: number): Source {
+  return sourceOf({ kind: 'sine' }, n, false);
+}
+
+function sourceOf(shape: Shape, n: number, enabled: boolean): Source {
+  return {
+    enabled,
+    shape,
+    rate: { mode: 'free', hz: 0.25 * (n + 1) },
+    phase: 0,
+    ...startValues(shape),
+    spread: 1,
+    depth: 1,
+    offset: 0,
+    unipolar: false,
+    smooth: 0,
+    rough: 0,
+    bits: 0,
+  };
+}
+
+/** The output in slot n: disabled, MIDI CC 16 + n on channel 1. */
+export function newOutput(n: number): Output {
+  return {
+    enabled: false,
+    channel: 0,
+    cc: 16 + n,
+    fine: false,
+    bipolar: true,
+    offset: 0,
+    dest: { kind: 'midi' },
+    signal: { kind: 'routed' },
+    volts: [-5, 5],
+    threshold: 0.5,
+    gateVolts: 5,
+    quantize: null,
+  };
+}
+
+const STARTER_SHAPES: ShapeKind[] = [
+  'sine', 'triangle', 'saw', 'square', 'smoothRandom', 'sampleHold', 'morph', 'field',
+];
+
+const shapeOf = (kind: ShapeKind): Shape =>
+  kind === 'field' ? { kind, motion: 'drift' } : ({ kind } as Shape);
+
+/** Two LFOs on CC 16 and 17, six more shapes ready to switch on. */
+export function starterPatch(): Patch {
+  const sources = Array.from({ length: SOURCE_COUNT }, (_, n) =>
+    n < STARTER_SHAPES.length
+      ? sourceOf(shapeOf(STARTER_SHAPES[n]), n, n < 2)
+      : newSource(n),
+  );
+  const routes: Route[] = STARTER_SHAPES.map((_, n) => ({
+    from: n, tap: 0, amount: 1, to: 'output', index: n,
+  }));
+  const outputs = Array.from({ length: OUTPUT_COUNT }, (_, n) => ({
+    ...newOutput(n),
+    enabled: n < 2,
+  }));
+  return { sources, routes, outputs, tempo: 120 };
+}
+
+/** The starter patch with every source and output switched off; its routes stay. */
+export function emptyPatch(): Patch {
+  const patch = starterPatch();
+  return {
+    ...patch,
+    sources: patch.sources.map((s) => ({ ...s, enabled: false })),
+    outputs: patch.outputs.map((o) => ({ ...o, enabled: false })),
+  };
+}

@@ -1,0 +1,106 @@
+import { createRoot } from 'solid-js';
+import { describe, expect, it } from 'vitest';
+import { createEditor } from '../src/editor';
+import type { Listener, Transport } from '../src/host/transport';
+import { emptyPatch, starterPatch } from '../src/patch/model';
+import { guardedStore } from '../src/storage';
+import { canonicalJson } from '../src/text';
+
+/** A plug-in that records each invoke and answers when the test says so. */
+function fakePlugin() {
+  const calls: { cmd: string; args: Record<string, unknown>; ok(v: unknown): void; fail(e: string): void }[] = [];
+  const listeners: Listener[] = [];
+  const transport: Transport = {
+    invoke: <T>(cmd: string, args: Record<string, unknown> = {}) =>
+      new Promise<T>((resolve, reject) => {
+        calls.push({ cmd, args, ok: resolve as (v: unknown) => void, fail: (e) => reject(new Error(e)) });
+      }),
+    listen: (l) => void listeners.push(l),
+  };
+  const last = (cmd: string) => [...calls].reverse().find((c) => c.cmd === cmd)!;
+  return { transport, calls, listeners, last, cmds: () => calls.map((c) => c.cmd) };
+}
+
+function memoryStore(entries: Record<string, string> = {}) {
+  const map = new Map(Object.entries(entries));
+  return guardedStore(() => ({
+    getItem: (k: string) => map.get(k) ?? null,
+    setItem: (k: string, v: string) => void map.set(k, v),
+    removeItem: (k: string) => void map.delete(k),
+  }));
+}
+
+const settle = () => new Promise((r) => setTimeout(r, 0));
+
+function editorWith(plugin: ReturnType<typeof fakePlugin>, store = memoryStore()) {
+  let t = 0;
+  return createRoot(() =>
+    createEditor({
+      transport: plugin.transport,
+      store,
+      ask: async () => true,
+      now: () => (t += 1000),
+      frame: () => {}, // the display loop is not driven here
+    }),
+  );
+}
+
+describe('editor start-up and sync', () => {
+  it('zooms, asks for the patch, then sends it and lists presets', async () => {
+    const plugin = fakePlugin();
+    const editor = editorWith(plugin, memoryStore({ 'vantrel.uiScale': '1.3' }));
+    void editor.start();
+    expect(plugin.cmds()).toEqual(['zoom', 'plugin_init']);
+    expect(plugin.calls[0].args).toEqual({ scale: 1.3 });
+    plugin.last('plugin_init').ok({ patch: 'not a patch' });
+    await settle();
+    expect(plugin.cmds()).toEqual(['zoom', 'plugin_init', 'set_patch', 'presets_list']);
+    expect(plugin.last('set_patch').args).toEqual({ patch: canonicalJson(starterPatch()) });
+  });
+
+  it('keeps the stored patch and sends nothing more when the plug-in refuses to start', async () => {
+    const plugin = fakePlugin();
+    const stored = canonicalJson(emptyPatch());
+    const editor = editorWith(plugin, memoryStore({ 'vantrel.ondrix.patch': stored }));
+    void editor.start();
+    plugin.last('plugin_init').fail('Plugin panicked');
+    await settle();
+    expect(plugin.cmds()).toEqual(['plugin_init']);
+    expect(editor.text()).toBe(stored);
+    expect(editor.status()).toMatch(/Plugin panicked/);
+    editor.commit(starterPatch());
+    expect(plugin.cmds()).toEqual(['plugin_init']);
+  });
+
+  it('sends set_patch only when the patch text changed, undo and redo included', async () => {
+    const plugin = fakePlugin();
+    const editor = editorWith(plugin);
+    void editor.start();
+    plugin.last('plugin_init').ok({ patch: null });
+    await settle();
+    const sent = () => plugin.calls.filter((c) => c.cmd === 'set_patch').map((c) => c.args.patch);
+    editor.commit(starterPatch());
+    editor.commit(emptyPatch());
+    editor.undo();
+    editor.undo(); // nothing further back
+    editor.redo();
+    expect(sent()).toEqual([starterPatch(), emptyPatch(), starterPatch(), emptyPatch()].map(canonicalJson));
+  });
+
+  it('takes the plug-in patch again on "loaded", restarting the history', async () => {
+    const plugin = fakePlugin();
+    const editor = editorWith(plugin);
+    void editor.start();
+    plugin.last('plugin_init').ok({ patch: null });
+    await settle();
+    editor.commit(emptyPatch());
+    expect(editor.canUndo()).toBe(true);
+    for (const listener of plugin.listeners) listener({ type: 'loaded' });
+    const loaded = { ...starterPatch(), tempo: 90 };
+    plugin.last('plugin_init').ok({ patch: loaded });
+    await settle();
+    expect(plugin.cmds().filter((c) => c === 'plugin_init')).toHaveLength(2);
+    expect([editor.text(), editor.canUndo()]).toEqual([canonicalJson(loaded), false]);
+    expect(plugin.last('set_patch').args.patch).toBe(canonicalJson(loaded));
+  });
+});
