@@ -1,21 +1,17 @@
 #include "run_host.hpp"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "clap_module.hpp"
-#include "document_limit.hpp"
 #include "event_line.hpp"
 #include "event_lists.hpp"
 #include "host.hpp"
+#include "host_files.hpp"
 #include "memory_streams.hpp"
 #include "refused_state.hpp"
 #include "state_document.hpp"
@@ -104,41 +100,6 @@ class AudioBuffers {
     std::vector<Port> ports_;
     std::vector<clap_audio_buffer_t> buffers_;
 };
-
-// The file's bytes, but no more than one past the most the plug-in reads as a state: enough for
-// it to refuse a longer one, and a file such as /dev/zero cannot fill the memory.
-std::optional<std::string> read_file(const std::string& path, std::string& error) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = "Couldn't open '" + path + "': " + std::strerror(errno);
-        return std::nullopt;
-    }
-    constexpr std::size_t kMostRead = ondrix_plugin_core::MAX_DOCUMENT_BYTES + 1;
-    std::string bytes;
-    char buffer[65536];
-    while (bytes.size() < kMostRead) {
-        const std::size_t wanted = std::min(sizeof buffer, kMostRead - bytes.size());
-        file.read(buffer, static_cast<std::streamsize>(wanted));
-        if (file.gcount() <= 0) break;
-        bytes.append(buffer, static_cast<std::size_t>(file.gcount()));
-    }
-    if (file.bad()) {
-        error = "Couldn't read '" + path + "'";
-        return std::nullopt;
-    }
-    return bytes;
-}
-
-bool write_file(const std::string& path, const std::string& bytes, std::string& error) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (file) file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (file) file.close();
-    if (!file) {
-        error = "Couldn't write '" + path + "': " + std::strerror(errno);
-        return false;
-    }
-    return true;
-}
 
 // The steps after the module is open; returns false with error set at the first that fails.
 bool run_plugin(const HostOptions& options, const ClapModule& module, Host& host,
@@ -257,7 +218,7 @@ int run_host(const HostOptions& options, std::ostream& out, std::ostream& err) {
     std::optional<std::string> file;
     std::optional<std::string> state;
     if (options.state_file) {
-        file = read_file(*options.state_file, error);
+        file = read_state_file(*options.state_file, error);
         if (!file) {
             err << "ondrix-host: " << error << '\n';
             return 1;

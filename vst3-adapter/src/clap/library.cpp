@@ -21,15 +21,13 @@ bool listable(const clap_plugin_descriptor_t* descriptor) {
 Library::Library() {
     const std::filesystem::path bundle = sharedLibraryBundlePath();
     if (bundle.empty()) return;
-    // This module is loaded already; the handle only keeps it so while the entry is held.
+    // This module is loaded already, and the library lives inside it: the handle is only for
+    // the look-up. Kept, it would hold the module loaded after the host closes it.
     void* handle = dlopen(sharedLibraryPath().c_str(), RTLD_NOW | RTLD_NOLOAD);
     if (handle == nullptr) return;
     const auto* entry = static_cast<const clap_plugin_entry_t*>(dlsym(handle, ENTRY_SYMBOL));
-    if (entry == nullptr) {
-        dlclose(handle);
-        return;
-    }
-    handle_ = handle;
+    dlclose(handle);
+    if (entry == nullptr) return;
     entry_ = entry;
     hasStaticEntry_ = true;
     setupPluginsFromPluginEntry(bundle.string().c_str());

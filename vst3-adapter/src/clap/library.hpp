@@ -71,7 +71,7 @@ class Library {
     const clap_plugin_factory_as_aax_t* aaxInfoFactory_ = nullptr;
     const clap_ara_factory_t* araFactory_ = nullptr;
     std::vector<const clap_plugin_descriptor_t*> plugins_;
-    void* handle_ = nullptr;  // the dlopen handle of the module the entry came from
+    void* handle_ = nullptr;  // the dlopen handle of a loaded .clap; none for our own entry
     bool hasStaticEntry_ = false;
     bool initialised_ = false;  // init answered true; deinit is owed
 };

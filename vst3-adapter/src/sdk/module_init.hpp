@@ -29,8 +29,9 @@ struct ModuleTerminator {
 }  // namespace Steinberg
 
 // Counted: only the first entry and the matching last exit do anything. `bundle` is the host's
-// handle of the module. `bundleExit` without an open entry returns false.
+// handle of the module. `bundleExit` without an open entry returns false. Exported from the
+// module that holds them.
 extern "C" {
-bool bundleEntry(void* bundle);
-bool bundleExit();
+SMTG_EXPORT_SYMBOL bool bundleEntry(void* bundle);
+SMTG_EXPORT_SYMBOL bool bundleExit();
 }

@@ -1,0 +1,390 @@
+#include "vst3/run_vst3_host.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <fmt/format.h>
+
+#include "event_line.hpp"
+#include "host_files.hpp"
+#include "pluginterfaces/vst/ivstaudioprocessor.h"
+#include "pluginterfaces/vst/ivstcomponent.h"
+#include "pluginterfaces/vst/ivstmidicontrollers.h"
+#include "refused_state.hpp"
+#include "run_host.hpp"
+#include "state_document.hpp"
+#include "vst3/host_objects.hpp"
+#include "vst3/vst3_module.hpp"
+
+namespace ondrix_tools {
+
+const char* const kVst3Usage =
+    "usage: ondrix-vst3-host BUNDLE [--seconds N] [--state FILE] [--save FILE]\n"
+    "  Loads the VST3 plug-in in BUNDLE (a .vst3 folder or its binary), runs it at 48 kHz in\n"
+    "  blocks of 256 frames with a transport playing at 120 BPM, and prints each output event\n"
+    "  as one line: sample position, MIDI channel (0-15), controller, value.\n"
+    "  --seconds N    run for N seconds (default 1)\n"
+    "  --state FILE   load FILE first: a state document, or a patch, which is wrapped as one\n"
+    "  --save FILE    write the plug-in's state to FILE at the end\n";
+
+namespace {
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+
+constexpr const char* kAudioModuleClass = "Audio Module Class";
+
+// A counted interface pointer that releases what it holds.
+template <class Interface>
+class Held {
+  public:
+    Held() = default;
+    explicit Held(Interface* object) : object_(object) {}
+    ~Held() {
+        if (object_ != nullptr) object_->release();
+    }
+    Held(const Held&) = delete;
+    Held& operator=(const Held&) = delete;
+
+    Interface* operator->() const { return object_; }
+    Interface* get() const { return object_; }
+    void** out() { return reinterpret_cast<void**>(&object_); }
+
+  private:
+    Interface* object_ = nullptr;
+};
+
+// The instance and how far it got; shuts it down in the right order however the run ends.
+class ComponentSession {
+  public:
+    ComponentSession(IComponent* component, IAudioProcessor* processor)
+        : component_(component), processor_(processor) {}
+    ComponentSession(const ComponentSession&) = delete;
+    ComponentSession& operator=(const ComponentSession&) = delete;
+    ~ComponentSession() {
+        stop();
+        deactivate();
+        if (initialized_) component_->terminate();
+    }
+
+    bool initialize(FUnknown* host) {
+        initialized_ = component_->initialize(host) == kResultOk;
+        return initialized_;
+    }
+    bool activate() {
+        active_ = component_->setActive(true) == kResultOk;
+        return active_;
+    }
+    bool start() {
+        // Hosts go on when a plug-in answers kNotImplemented: it needs no such call.
+        const tresult result = processor_->setProcessing(true);
+        processing_ = result == kResultOk || result == kNotImplemented;
+        return processing_;
+    }
+    void stop() {
+        if (processing_) processor_->setProcessing(false);
+        processing_ = false;
+    }
+    void deactivate() {
+        if (active_) component_->setActive(false);
+        active_ = false;
+    }
+
+  private:
+    IComponent* component_;
+    IAudioProcessor* processor_;
+    bool initialized_ = false;
+    bool active_ = false;
+    bool processing_ = false;
+};
+
+// The 32-bit buffers of one direction's audio buses, as the component declares them.
+class AudioBuffers {
+  public:
+    AudioBuffers(IComponent& component, BusDirection direction, std::uint32_t frames) {
+        const int32 count = std::min(component.getBusCount(kAudio, direction), 64);
+        for (int32 i = 0; i < count; ++i) {
+            BusInfo info{};
+            const bool known = component.getBusInfo(kAudio, direction, i, info) == kResultOk;
+            const auto channels = static_cast<std::uint32_t>(std::clamp(known ? info.channelCount : 0, 0, 64));
+            auto& bus = buses_.emplace_back();
+            bus.samples.assign(std::size_t{channels} * frames, 0.0f);
+            for (std::uint32_t c = 0; c < channels; ++c) {
+                bus.channels.push_back(bus.samples.data() + std::size_t{c} * frames);
+            }
+        }
+        for (auto& bus : buses_) {
+            AudioBusBuffers buffers{};
+            buffers.numChannels = static_cast<int32>(bus.channels.size());
+            buffers.channelBuffers32 = bus.channels.empty() ? nullptr : bus.channels.data();
+            buffers_.push_back(buffers);
+        }
+    }
+
+    AudioBusBuffers* data() { return buffers_.empty() ? nullptr : buffers_.data(); }
+    int32 count() const { return static_cast<int32>(buffers_.size()); }
+
+  private:
+    struct Bus {
+        std::vector<float> samples;
+        std::vector<float*> channels;
+    };
+    std::vector<Bus> buses_;
+    std::vector<AudioBusBuffers> buffers_;
+};
+
+std::uint8_t midi_byte(double value) {
+    return static_cast<std::uint8_t>(std::clamp(std::lround(value), 0L, 127L));
+}
+
+// The line of one output event: a MIDI message reads as run_host prints it; any other event
+// "<sample> event vst3:<type>". An event on a bus other than 0 says so after the sample.
+std::string vst3_event_line(std::uint64_t block_start, const Event& event) {
+    RecordedEvent recorded;
+    recorded.time = static_cast<std::uint32_t>(std::max(event.sampleOffset, 0));
+    recorded.is_midi = true;
+    const auto channel = [](int value) { return static_cast<std::uint8_t>(value & 0x0F); };
+    switch (event.type) {
+        case Event::kNoteOnEvent:
+            recorded.midi = {static_cast<std::uint8_t>(0x90 | channel(event.noteOn.channel)),
+                             midi_byte(event.noteOn.pitch), midi_byte(event.noteOn.velocity * 127.0)};
+            break;
+        case Event::kNoteOffEvent:
+            recorded.midi = {static_cast<std::uint8_t>(0x80 | channel(event.noteOff.channel)),
+                             midi_byte(event.noteOff.pitch),
+                             midi_byte(event.noteOff.velocity * 127.0)};
+            break;
+        case Event::kLegacyMIDICCOutEvent: {
+            const LegacyMIDICCOutEvent& cc = event.midiCCOut;
+            const auto value = static_cast<std::uint8_t>(cc.value & 0x7F);
+            const auto value2 = static_cast<std::uint8_t>(cc.value2 & 0x7F);
+            if (cc.controlNumber < 128) {
+                recorded.midi = {static_cast<std::uint8_t>(0xB0 | channel(cc.channel)),
+                                 cc.controlNumber, value};
+            } else if (cc.controlNumber == kAfterTouch) {
+                recorded.midi = {static_cast<std::uint8_t>(0xD0 | channel(cc.channel)), value, 0};
+            } else if (cc.controlNumber == kPitchBend) {
+                recorded.midi = {static_cast<std::uint8_t>(0xE0 | channel(cc.channel)), value,
+                                 value2};
+            } else if (cc.controlNumber == kCtrlProgramChange) {
+                recorded.midi = {static_cast<std::uint8_t>(0xC0 | channel(cc.channel)), value, 0};
+            } else if (cc.controlNumber == kCtrlPolyPressure) {
+                recorded.midi = {static_cast<std::uint8_t>(0xA0 | channel(cc.channel)), value,
+                                 value2};
+            } else {
+                recorded.is_midi = false;
+            }
+            break;
+        }
+        default:
+            recorded.is_midi = false;
+            break;
+    }
+    std::string line = recorded.is_midi
+                           ? event_line(block_start, recorded)
+                           : fmt::format("{} event vst3:{}", block_start + recorded.time, event.type);
+    if (event.busIndex != 0) {
+        const std::size_t blank = line.find(' ');
+        line.insert(blank, fmt::format(" bus {}", event.busIndex));
+    }
+    return line;
+}
+
+Event note_event(const NoteIn& note, bool on, std::int32_t offset) {
+    Event event{};
+    event.busIndex = 0;
+    event.sampleOffset = offset;
+    if (on) {
+        event.type = Event::kNoteOnEvent;
+        event.noteOn = {note.channel, note.pitch, 0.0f, note.velocity, 0, -1};
+    } else {
+        event.type = Event::kNoteOffEvent;
+        event.noteOff = {note.channel, note.pitch, 0.0f, -1, 0.0f};
+    }
+    return event;
+}
+
+// The steps after the module is open; returns false with error set at the first that fails.
+bool run_component(const HostOptions& options, const Vst3Module& module,
+                   const std::optional<std::string>& file, const std::optional<std::string>& state,
+                   const std::vector<NoteIn>& notes, std::ostream& out, std::string& error) {
+    IPluginFactory& factory = module.factory();
+    std::optional<PClassInfo> audio_class;
+    for (int32 i = 0; i < factory.countClasses() && !audio_class; ++i) {
+        PClassInfo info;
+        if (factory.getClassInfo(i, &info) == kResultOk &&
+            std::string_view(info.category, strnlen(info.category, sizeof info.category)) ==
+                kAudioModuleClass) {
+            audio_class = info;
+        }
+    }
+    if (!audio_class) {
+        error = "The module's factory lists no audio-module class";
+        return false;
+    }
+    Held<IComponent> component;
+    if (factory.createInstance(audio_class->cid, IComponent::iid.toTUID(), component.out()) !=
+            kResultOk ||
+        component.get() == nullptr) {
+        error = "The module's factory couldn't create '" +
+                std::string(audio_class->name, strnlen(audio_class->name, sizeof audio_class->name)) +
+                "'";
+        return false;
+    }
+    Held<IAudioProcessor> processor;
+    if (component->queryInterface(IAudioProcessor::iid.toTUID(), processor.out()) != kResultOk ||
+        processor.get() == nullptr) {
+        error = "The component is no audio processor";
+        return false;
+    }
+
+    HostApplication host;
+    ComponentSession session(component.get(), processor.get());
+    if (!session.initialize(&host)) {
+        error = "The component failed to initialise";
+        return false;
+    }
+    for (MediaType type : {kAudio, kEvent}) {
+        for (BusDirection direction : {kInput, kOutput}) {
+            for (int32 i = 0; i < component->getBusCount(type, direction); ++i) {
+                component->activateBus(type, direction, i, true);
+            }
+        }
+    }
+    if (state) {
+        ByteStream stream(*state);
+        if (component->setState(&stream) != kResultOk) {
+            error = "The component refused the state in '" + *options.state_file + "'";
+            if (const std::string reason = refused_state_reason(*file); !reason.empty()) {
+                error += ": " + reason;
+            }
+            return false;
+        }
+    }
+
+    ProcessSetup setup{kRealtime, kSample32, static_cast<int32>(kBlockFrames), kSampleRate};
+    if (processor->setupProcessing(setup) != kResultOk) {
+        error = "The component refused its processing set-up";
+        return false;
+    }
+    if (!session.activate()) {
+        error = "The component failed to activate";
+        return false;
+    }
+    AudioBuffers inputs(*component.get(), kInput, kBlockFrames);
+    AudioBuffers outputs(*component.get(), kOutput, kBlockFrames);
+    EventList in_events;
+    EventList out_events;
+    NoParameterChanges in_changes;
+    NoParameterChanges out_changes;
+    if (!session.start()) {
+        error = "The component failed to start processing";
+        return false;
+    }
+
+    const auto total = static_cast<std::uint64_t>(std::llround(options.seconds * kSampleRate));
+    for (std::uint64_t frame = 0; frame < total; frame += kBlockFrames) {
+        ProcessContext context = playing_context(frame, kSampleRate, kTempo);
+        const auto frames =
+            static_cast<std::int32_t>(std::min<std::uint64_t>(kBlockFrames, total - frame));
+        in_events.clear();
+        for (const NoteIn& note : notes) {
+            if (note.sample >= frame && note.sample < frame + frames) {
+                Event on = note_event(note, true, static_cast<std::int32_t>(note.sample - frame));
+                in_events.addEvent(on);
+            }
+            const std::uint64_t off = note.sample + kBlockFrames;
+            if (off >= frame && off < frame + frames) {
+                Event event = note_event(note, false, static_cast<std::int32_t>(off - frame));
+                in_events.addEvent(event);
+            }
+        }
+        ProcessData data{};
+        data.processMode = kRealtime;
+        data.symbolicSampleSize = kSample32;
+        data.numSamples = frames;
+        data.numInputs = inputs.count();
+        data.numOutputs = outputs.count();
+        data.inputs = inputs.data();
+        data.outputs = outputs.data();
+        data.inputParameterChanges = &in_changes;
+        data.outputParameterChanges = &out_changes;
+        data.inputEvents = &in_events;
+        data.outputEvents = &out_events;
+        data.processContext = &context;
+        if (processor->process(data) != kResultOk) {
+            error = "The component failed to process the block at sample " + std::to_string(frame);
+            return false;
+        }
+        for (const Event& event : out_events.events()) {
+            out << vst3_event_line(frame, event) << '\n';
+        }
+        out_events.clear();
+    }
+    session.stop();
+
+    if (options.save_file) {
+        ByteStream stream;
+        if (component->getState(&stream) != kResultOk) {
+            error = "The component failed to save its state";
+            return false;
+        }
+        if (!write_file(*options.save_file, stream.bytes(), error)) return false;
+    }
+    session.deactivate();
+    return true;
+}
+
+}  // namespace
+
+ProcessContext playing_context(std::uint64_t frame, double sample_rate, double tempo) {
+    const double seconds = static_cast<double>(frame) / sample_rate;
+    const double beats = seconds * tempo / 60.0;
+    ProcessContext context{};
+    context.state = ProcessContext::kPlaying | ProcessContext::kTempoValid |
+                    ProcessContext::kTimeSigValid | ProcessContext::kProjectTimeMusicValid |
+                    ProcessContext::kBarPositionValid | ProcessContext::kContTimeValid;
+    context.sampleRate = sample_rate;
+    context.projectTimeSamples = static_cast<TSamples>(frame);
+    context.continousTimeSamples = static_cast<TSamples>(frame);
+    context.projectTimeMusic = beats;
+    context.barPositionMusic = std::floor(beats / 4.0) * 4.0;
+    context.tempo = tempo;
+    context.timeSigNumerator = 4;
+    context.timeSigDenominator = 4;
+    return context;
+}
+
+int run_vst3_host(const HostOptions& options, std::ostream& out, std::ostream& err,
+                  const std::vector<NoteIn>& notes) {
+    std::string error;
+    std::optional<std::string> file;
+    std::optional<std::string> state;
+    if (options.state_file) {
+        file = read_state_file(*options.state_file, error);
+        if (!file) {
+            err << "ondrix-vst3-host: " << error << '\n';
+            return 1;
+        }
+        state = state_document_from_file(*file);
+    }
+    bool ok = false;
+    {
+        const std::unique_ptr<Vst3Module> module = Vst3Module::load(options.module, error);
+        if (module) ok = run_component(options, *module, file, state, notes, out, error);
+    }
+    out.flush();
+    if (!ok) {
+        err << "ondrix-vst3-host: " << error << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace ondrix_tools

@@ -1,0 +1,41 @@
+// One run of the VST3 command-line host: load, create, initialise, process, save, shut down.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "options.hpp"
+#include "pluginterfaces/vst/ivstprocesscontext.h"
+
+namespace ondrix_tools {
+
+// "ondrix-vst3-host BUNDLE [--seconds N] [--state FILE] [--save FILE]".
+extern const char* const kVst3Usage;
+
+// A note sent to the plug-in's event input bus 0: on at `sample` of the run (a whole run's
+// position), off one block later.
+struct NoteIn {
+    std::uint64_t sample = 0;
+    std::int16_t channel = 0;
+    std::int16_t pitch = 60;
+    float velocity = 0.8f;
+};
+
+// The transport of a block that starts `frame` frames into a run playing from beat 0 at a steady
+// tempo in 4/4: tempo, musical position, bar start, time signature, playing.
+Steinberg::Vst::ProcessContext playing_context(std::uint64_t frame, double sample_rate,
+                                               double tempo);
+
+// As run_host, on a VST3 bundle: opens options.module (ModuleEntry, GetPluginFactory), creates
+// its first audio-module class, initialises it with a host application, activates its buses,
+// sets its state from the state file if any, sets up processing at 48 kHz in blocks of 256,
+// activates it and runs options.seconds with a playing transport at 120 BPM, printing each
+// output event as run_host prints the same MIDI message, then saves the state if asked and shuts
+// everything down in reverse (ModuleExit, dlclose). `notes` go in on event bus 0. Returns 0, or
+// 1 when a step failed.
+int run_vst3_host(const HostOptions& options, std::ostream& out, std::ostream& err,
+                  const std::vector<NoteIn>& notes = {});
+
+}  // namespace ondrix_tools
