@@ -1,20 +1,19 @@
 #include "run_host.hpp"
 
 #include <algorithm>
-#include <cmath>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include <fmt/format.h>
+
 #include "clap_module.hpp"
 #include "event_line.hpp"
 #include "event_lists.hpp"
 #include "host.hpp"
-#include "host_files.hpp"
 #include "memory_streams.hpp"
-#include "refused_state.hpp"
-#include "state_document.hpp"
+#include "run_steps.hpp"
 #include "transport.hpp"
 
 namespace ondrix_tools {
@@ -103,8 +102,7 @@ class AudioBuffers {
 
 // The steps after the module is open; returns false with error set at the first that fails.
 bool run_plugin(const HostOptions& options, const ClapModule& module, Host& host,
-                const std::optional<std::string>& file, const std::optional<std::string>& state,
-                std::ostream& out, std::string& error) {
+                const std::optional<StateFile>& state, std::ostream& out, std::string& error) {
     const clap_plugin_factory_t* factory = module.plugin_factory();
     if (factory == nullptr || factory->get_plugin_count == nullptr ||
         factory->get_plugin_descriptor == nullptr || factory->create_plugin == nullptr) {
@@ -150,12 +148,9 @@ bool run_plugin(const HostOptions& options, const ClapModule& module, Host& host
         }
     }
     if (state) {
-        MemoryInputStream stream(*state);
+        MemoryInputStream stream(state->document);
         if (!state_extension->load(plugin, stream.stream())) {
-            error = "The plug-in refused the state in '" + *options.state_file + "'";
-            if (const std::string reason = refused_state_reason(*file); !reason.empty()) {
-                error += ": " + reason;
-            }
+            error = refused_state_error("The plug-in", *state);
             return false;
         }
     }
@@ -173,13 +168,11 @@ bool run_plugin(const HostOptions& options, const ClapModule& module, Host& host
         return false;
     }
 
-    const auto total = static_cast<std::uint64_t>(std::llround(options.seconds * kSampleRate));
-    for (std::uint64_t frame = 0; frame < total; frame += kBlockFrames) {
+    const auto process_block = [&](std::uint64_t frame, std::uint32_t frames) {
         const clap_event_transport_t transport = playing_transport(frame, kSampleRate, kTempo);
         clap_process_t process{};
         process.steady_time = static_cast<std::int64_t>(frame);
-        process.frames_count =
-            static_cast<std::uint32_t>(std::min<std::uint64_t>(kBlockFrames, total - frame));
+        process.frames_count = frames;
         process.transport = &transport;
         process.audio_inputs = inputs.data();
         process.audio_inputs_count = inputs.count();
@@ -187,26 +180,23 @@ bool run_plugin(const HostOptions& options, const ClapModule& module, Host& host
         process.audio_outputs_count = outputs.count();
         process.in_events = in_events.list();
         process.out_events = out_events.list();
-        if (plugin->process(plugin, &process) == CLAP_PROCESS_ERROR) {
-            error = "The plug-in failed to process the block at sample " + std::to_string(frame);
-            return false;
-        }
+        if (plugin->process(plugin, &process) == CLAP_PROCESS_ERROR) return false;
         for (const RecordedEvent& event : out_events.events()) {
             out << event_line(frame, event) << '\n';
         }
         out_events.clear();
         if (host.take_callback_request()) plugin->on_main_thread(plugin);
-    }
+        return true;
+    };
+    if (!run_blocks(options.seconds, "The plug-in", error, process_block)) return false;
     session.stop();
 
-    if (options.save_file) {
+    const auto save = [&]() -> std::optional<std::string> {
         MemoryOutputStream stream;
-        if (!state_extension->save(plugin, stream.stream())) {
-            error = "The plug-in failed to save its state";
-            return false;
-        }
-        if (!write_file(*options.save_file, stream.bytes(), error)) return false;
-    }
+        if (!state_extension->save(plugin, stream.stream())) return std::nullopt;
+        return stream.bytes();
+    };
+    if (!save_state(options, "The plug-in", save, error)) return false;
     session.deactivate();
     return true;
 }
@@ -214,34 +204,21 @@ bool run_plugin(const HostOptions& options, const ClapModule& module, Host& host
 }  // namespace
 
 int run_host(const HostOptions& options, std::ostream& out, std::ostream& err) {
-    std::string error;
-    std::optional<std::string> file;
-    std::optional<std::string> state;
-    if (options.state_file) {
-        file = read_state_file(*options.state_file, error);
-        if (!file) {
-            err << "ondrix-host: " << error << '\n';
-            return 1;
-        }
-        state = state_document_from_file(*file);
-    }
-
-    Host host(err);
-    bool ok = false;
-    {
-        const std::unique_ptr<ClapModule> module = ClapModule::load(options.module, error);
-        if (module) ok = run_plugin(options, *module, host, file, state, out, error);
-    }
-    out.flush();
-    if (!ok) {
-        err << "ondrix-host: " << error << '\n';
-        return 1;
-    }
-    if (host.error_count() > 0) {
-        err << "ondrix-host: the plug-in logged " << host.error_count() << " error(s)\n";
-        return 1;
-    }
-    return 0;
+    return run_with_state_file(
+        options, "ondrix-host", out, err,
+        [&](const std::optional<StateFile>& state, std::string& error) {
+            Host host(err);
+            bool ok = false;
+            {
+                const std::unique_ptr<ClapModule> module = ClapModule::load(options.module, error);
+                if (module) ok = run_plugin(options, *module, host, state, out, error);
+            }
+            if (ok && host.error_count() > 0) {
+                error = fmt::format("the plug-in logged {} error(s)", host.error_count());
+                return false;
+            }
+            return ok;
+        });
 }
 
 }  // namespace ondrix_tools

@@ -4,13 +4,9 @@
 #include <ostream>
 
 #include "options.hpp"
+#include "run_steps.hpp"
 
 namespace ondrix_tools {
-
-// Sample rate and block size of every run.
-inline constexpr double kSampleRate = 48000.0;
-inline constexpr std::uint32_t kBlockFrames = 256;
-inline constexpr double kTempo = 120.0;
 
 // Loads options.module, creates its first plug-in with a host that offers "clap.log", loads the
 // state file if any, activates at kSampleRate, runs options.seconds in blocks of kBlockFrames

@@ -12,13 +12,10 @@
 #include <fmt/format.h>
 
 #include "event_line.hpp"
-#include "host_files.hpp"
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
 #include "pluginterfaces/vst/ivstcomponent.h"
 #include "pluginterfaces/vst/ivstmidicontrollers.h"
-#include "refused_state.hpp"
-#include "run_host.hpp"
-#include "state_document.hpp"
+#include "run_steps.hpp"
 #include "vst3/host_objects.hpp"
 #include "vst3/vst3_module.hpp"
 
@@ -212,8 +209,8 @@ Event note_event(const NoteIn& note, bool on, std::int32_t offset) {
 
 // The steps after the module is open; returns false with error set at the first that fails.
 bool run_component(const HostOptions& options, const Vst3Module& module,
-                   const std::optional<std::string>& file, const std::optional<std::string>& state,
-                   const std::vector<NoteIn>& notes, std::ostream& out, std::string& error) {
+                   const std::optional<StateFile>& state, const std::vector<NoteIn>& notes,
+                   std::ostream& out, std::string& error) {
     IPluginFactory& factory = module.factory();
     std::optional<PClassInfo> audio_class;
     for (int32 i = 0; i < factory.countClasses() && !audio_class; ++i) {
@@ -258,12 +255,9 @@ bool run_component(const HostOptions& options, const Vst3Module& module,
         }
     }
     if (state) {
-        ByteStream stream(*state);
+        ByteStream stream(state->document);
         if (component->setState(&stream) != kResultOk) {
-            error = "The component refused the state in '" + *options.state_file + "'";
-            if (const std::string reason = refused_state_reason(*file); !reason.empty()) {
-                error += ": " + reason;
-            }
+            error = refused_state_error("The component", *state);
             return false;
         }
     }
@@ -288,11 +282,8 @@ bool run_component(const HostOptions& options, const Vst3Module& module,
         return false;
     }
 
-    const auto total = static_cast<std::uint64_t>(std::llround(options.seconds * kSampleRate));
-    for (std::uint64_t frame = 0; frame < total; frame += kBlockFrames) {
+    const auto process_block = [&](std::uint64_t frame, std::uint32_t frames) {
         ProcessContext context = playing_context(frame, kSampleRate, kTempo);
-        const auto frames =
-            static_cast<std::int32_t>(std::min<std::uint64_t>(kBlockFrames, total - frame));
         in_events.clear();
         for (const NoteIn& note : notes) {
             if (note.sample >= frame && note.sample < frame + frames) {
@@ -308,7 +299,7 @@ bool run_component(const HostOptions& options, const Vst3Module& module,
         ProcessData data{};
         data.processMode = kRealtime;
         data.symbolicSampleSize = kSample32;
-        data.numSamples = frames;
+        data.numSamples = static_cast<int32>(frames);
         data.numInputs = inputs.count();
         data.numOutputs = outputs.count();
         data.inputs = inputs.data();
@@ -318,25 +309,22 @@ bool run_component(const HostOptions& options, const Vst3Module& module,
         data.inputEvents = &in_events;
         data.outputEvents = &out_events;
         data.processContext = &context;
-        if (processor->process(data) != kResultOk) {
-            error = "The component failed to process the block at sample " + std::to_string(frame);
-            return false;
-        }
+        if (processor->process(data) != kResultOk) return false;
         for (const Event& event : out_events.events()) {
             out << vst3_event_line(frame, event) << '\n';
         }
         out_events.clear();
-    }
+        return true;
+    };
+    if (!run_blocks(options.seconds, "The component", error, process_block)) return false;
     session.stop();
 
-    if (options.save_file) {
+    const auto save = [&]() -> std::optional<std::string> {
         ByteStream stream;
-        if (component->getState(&stream) != kResultOk) {
-            error = "The component failed to save its state";
-            return false;
-        }
-        if (!write_file(*options.save_file, stream.bytes(), error)) return false;
-    }
+        if (component->getState(&stream) != kResultOk) return std::nullopt;
+        return stream.bytes();
+    };
+    if (!save_state(options, "The component", save, error)) return false;
     session.deactivate();
     return true;
 }
@@ -363,28 +351,12 @@ ProcessContext playing_context(std::uint64_t frame, double sample_rate, double t
 
 int run_vst3_host(const HostOptions& options, std::ostream& out, std::ostream& err,
                   const std::vector<NoteIn>& notes) {
-    std::string error;
-    std::optional<std::string> file;
-    std::optional<std::string> state;
-    if (options.state_file) {
-        file = read_state_file(*options.state_file, error);
-        if (!file) {
-            err << "ondrix-vst3-host: " << error << '\n';
-            return 1;
-        }
-        state = state_document_from_file(*file);
-    }
-    bool ok = false;
-    {
-        const std::unique_ptr<Vst3Module> module = Vst3Module::load(options.module, error);
-        if (module) ok = run_component(options, *module, file, state, notes, out, error);
-    }
-    out.flush();
-    if (!ok) {
-        err << "ondrix-vst3-host: " << error << '\n';
-        return 1;
-    }
-    return 0;
+    return run_with_state_file(
+        options, "ondrix-vst3-host", out, err,
+        [&](const std::optional<StateFile>& state, std::string& error) {
+            const std::unique_ptr<Vst3Module> module = Vst3Module::load(options.module, error);
+            return module != nullptr && run_component(options, *module, state, notes, out, error);
+        });
 }
 
 }  // namespace ondrix_tools
