@@ -1,40 +1,21 @@
 // ondrix-host's whole run against a stand-in module that journals the calls it gets.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "host_test_fixture.hpp"
 #include "run_host.hpp"
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace ondrix_tools_test;
 
-// Keeps the stand-in module loaded for the whole test, so its journal outlives the host's
-// dlclose, and reaches its two test functions.
-class HostRun : public ::testing::Test {
+class HostRun : public FakeModuleTest<void(const char*)> {
   protected:
-    void SetUp() override {
-        handle_ = dlopen(ONDRIX_FAKE_MODULE, RTLD_NOW | RTLD_LOCAL);
-        ASSERT_NE(handle_, nullptr) << dlerror();
-        reset_ = reinterpret_cast<void (*)(const char*)>(dlsym(handle_, "fake_module_reset"));
-        journal_ = reinterpret_cast<const char* (*)()>(dlsym(handle_, "fake_module_journal"));
-        ASSERT_NE(reset_, nullptr);
-        ASSERT_NE(journal_, nullptr);
-        dir_ = fs::temp_directory_path() /
-               ("ondrix-host-test-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
-        if (handle_ != nullptr) dlclose(handle_);
-    }
+    HostRun()
+        : FakeModuleTest(ONDRIX_FAKE_MODULE, "fake_module_reset", "fake_module_journal",
+                         "ondrix-host-test") {}
 
     int run(const ondrix_tools::HostOptions& options, const char* failing_step = "") {
         reset_(failing_step);
@@ -48,35 +29,6 @@ class HostRun : public ::testing::Test {
         o.module = ONDRIX_FAKE_MODULE;
         return o;
     }
-
-    std::string write(const std::string& name, const std::string& text) const {
-        const fs::path path = dir_ / name;
-        std::ofstream(path, std::ios::binary) << text;
-        return path.string();
-    }
-
-    // The journal without its per-block lines, and those lines apart.
-    std::string journal() const { return journal_(); }
-    std::vector<std::string> lifecycle() const { return lines(false); }
-    std::vector<std::string> blocks() const { return lines(true); }
-
-    std::ostringstream out_;
-    std::ostringstream err_;
-    fs::path dir_;
-
-  private:
-    std::vector<std::string> lines(bool process_lines) const {
-        std::vector<std::string> result;
-        std::istringstream journal(journal_());
-        for (std::string line; std::getline(journal, line);) {
-            if ((line.rfind("process ", 0) == 0) == process_lines) result.push_back(line);
-        }
-        return result;
-    }
-
-    void* handle_ = nullptr;
-    void (*reset_)(const char*) = nullptr;
-    const char* (*journal_)() = nullptr;
 };
 
 TEST_F(HostRun, RunsTheWholeLifecycleAndPrintsEveryOutputEvent) {
@@ -109,18 +61,15 @@ TEST_F(HostRun, RunsTheWholeLifecycleAndPrintsEveryOutputEvent) {
     EXPECT_EQ(b[1], "process 256 256 22906492 31 120 outputs 1x2");
     EXPECT_EQ(b[187], "process 128 47872 4283514050 31 120 outputs 1x2");
 
-    std::istringstream printed(out_.str());
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(printed, line);) lines.push_back(line);
-    ASSERT_EQ(lines.size(), 189u);
-    EXPECT_EQ(lines[0], "4 event 0:0");  // the note-on of the first block
-    EXPECT_EQ(lines[1], "3 2 7 0");      // pushed after it, at an earlier time: printed as pushed
-    EXPECT_EQ(lines[2], "259 2 7 1");
-    EXPECT_EQ(lines[188], "47875 2 7 59");  // block 187: 187 & 127 = 59
+    const std::vector<std::string> printed = lines(out_.str());
+    ASSERT_EQ(printed.size(), 189u);
+    EXPECT_EQ(printed[0], "4 event 0:0");  // the note-on of the first block
+    EXPECT_EQ(printed[1], "3 2 7 0");      // pushed after it, at an earlier time: printed as pushed
+    EXPECT_EQ(printed[2], "259 2 7 1");
+    EXPECT_EQ(printed[188], "47875 2 7 59");  // block 187: 187 & 127 = 59
 
     EXPECT_NE(err_.str().find("PLUGIN: INFO: hello from init\n"), std::string::npos);
-    std::ifstream saved(*o.save_file);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), "saved by the fake");
+    EXPECT_EQ(read_file(*o.save_file), "saved by the fake");
 }
 
 TEST_F(HostRun, LoadsAStateDocumentAsItIs) {

@@ -1,53 +1,25 @@
 // ondrix-vst3-host's whole run against a stand-in VST3 module that journals the calls it gets.
-#include <dlfcn.h>
-#include <unistd.h>
-
-#include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "../host_test_fixture.hpp"
 #include "vst3/run_vst3_host.hpp"
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace ondrix_tools_test;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) result.push_back(line);
-    return result;
-}
-
-// Keeps the stand-in module loaded for the whole test, so its journal outlives the host's
-// dlclose.
-class Vst3HostRun : public ::testing::Test {
+class Vst3HostRun : public FakeModuleTest<void()> {
   protected:
-    void SetUp() override {
-        handle_ = dlopen(ONDRIX_FAKE_VST3_MODULE, RTLD_NOW | RTLD_LOCAL);
-        ASSERT_NE(handle_, nullptr) << dlerror();
-        reset_ = reinterpret_cast<void (*)()>(dlsym(handle_, "fake_vst3_reset"));
-        journal_ = reinterpret_cast<const char* (*)()>(dlsym(handle_, "fake_vst3_journal"));
-        ASSERT_NE(reset_, nullptr);
-        ASSERT_NE(journal_, nullptr);
-        dir_ = fs::temp_directory_path() /
-               ("ondrix-vst3-host-test-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
-        if (handle_ != nullptr) dlclose(handle_);
-    }
+    Vst3HostRun()
+        : FakeModuleTest(ONDRIX_FAKE_VST3_MODULE, "fake_vst3_reset", "fake_vst3_journal",
+                         "ondrix-vst3-host-test") {}
 
     int run(const ondrix_tools::HostOptions& options,
             const std::vector<ondrix_tools::NoteIn>& notes = {}) {
@@ -63,27 +35,6 @@ class Vst3HostRun : public ::testing::Test {
         o.seconds = seconds;
         return o;
     }
-
-    // The journal without its per-block lines, and those lines apart.
-    std::vector<std::string> lifecycle() const { return select(false); }
-    std::vector<std::string> blocks() const { return select(true); }
-
-    std::ostringstream out_;
-    std::ostringstream err_;
-    fs::path dir_;
-
-  private:
-    std::vector<std::string> select(bool process_lines) const {
-        std::vector<std::string> result;
-        for (const std::string& line : lines(journal_())) {
-            if ((line.rfind("process ", 0) == 0) == process_lines) result.push_back(line);
-        }
-        return result;
-    }
-
-    void* handle_ = nullptr;
-    void (*reset_)() = nullptr;
-    const char* (*journal_)() = nullptr;
 };
 
 TEST_F(Vst3HostRun, DrivesTheComponentThroughItsWholeLifeInOrder) {
@@ -103,9 +54,7 @@ TEST_F(Vst3HostRun, DrivesTheComponentThroughItsWholeLifeInOrder) {
                             "setupProcessing 0 0 256 48000", "setActive 1", "setProcessing 1",
                             "setProcessing 0", "getState", "setActive 0", "terminate",
                             "destroyed", "ModuleExit"));
-    std::ifstream in(saved, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
-              R"({"patch":null,"version":1})");
+    EXPECT_EQ(read_file(saved), R"({"patch":null,"version":1})");
 }
 
 TEST_F(Vst3HostRun, GivesEachBlockAPlayingTransportAndPrintsItsControlChanges) {

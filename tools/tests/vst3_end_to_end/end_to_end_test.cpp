@@ -1,15 +1,14 @@
 // The VST3 bundle against the .clap: ondrix-vst3-host's run and ondrix-host's run print the same
 // lines, notes come back where they went in, and a saved state reads back as the same bytes.
 // Until the bundle's audio-module class makes a component, these tests are skipped.
-#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "../host_test_fixture.hpp"
 #include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/vst/ivstcomponent.h"
 #include "pluginterfaces/vst/ivsteditcontroller.h"
@@ -20,7 +19,7 @@
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace ondrix_tools_test;
 
 // A 14-bit output: controller 1 carries the high 7 bits, controller 33 the low 7.
 constexpr const char* kFineState =
@@ -28,23 +27,9 @@ constexpr const char* kFineState =
     R"("routes":[{"from":0,"tap":0,"to":"output","index":0,"amount":1}],)"
     R"("outputs":[{"channel":0,"cc":1,"fine":true}]},"version":1})";
 
-std::string read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-class EndToEnd : public ::testing::Test {
+class EndToEnd : public FolderTest {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("ondrix-end-to-end-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
-    }
+    EndToEnd() : FolderTest("ondrix-end-to-end") {}
 
     ondrix_tools::HostOptions options(const char* module) const {
         ondrix_tools::HostOptions o;
@@ -67,8 +52,6 @@ class EndToEnd : public ::testing::Test {
         EXPECT_EQ(err.str(), "");
         return out.str();
     }
-
-    fs::path dir_;
 };
 
 TEST_F(EndToEnd, BothHostsPrintTheSameControlChanges) {
@@ -104,8 +87,8 @@ TEST_F(EndToEnd, AStateSetIsTheStateSaved) {
     o.state_file = first.string();
     o.save_file = second.string();
     vst3(o);
-    EXPECT_FALSE(read(first).empty());
-    EXPECT_EQ(read(second), read(first));
+    EXPECT_FALSE(read_file(first).empty());
+    EXPECT_EQ(read_file(second), read_file(first));
 }
 
 // A frame that takes any size; the host's window is made up.
