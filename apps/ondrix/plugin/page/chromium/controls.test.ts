@@ -2,37 +2,15 @@ import { mkdirSync } from 'node:fs';
 import { join } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { isDeepStrictEqual } from 'node:util';
-import type { Browser, Page } from 'playwright-core';
-import { afterAll, afterEach, beforeAll, beforeEach, describe, expect, it } from 'vitest';
+import { describe, expect, it } from 'vitest';
 import { starterPatch } from '../src/patch/model';
 import type { Patch } from '../src/patch/types';
 import { canonicalJson } from '../src/text';
-import { launchBrowser, openSession, type Server, type Session, startServer, until } from './harness';
+import { eachTestOnItsOwnServer, page, server, session, until } from './harness';
 
 const SHOTS = fileURLToPath(new URL('../../../../../build/page-e2e/screenshots/', import.meta.url));
 
-let browser: Browser;
-let server: Server;
-let session: Session;
-let page: Page;
-
-beforeAll(async () => {
-  browser = await launchBrowser();
-});
-afterAll(async () => {
-  await browser?.close();
-});
-beforeEach(async () => {
-  server = await startServer();
-  session = await openSession(browser, server);
-  page = session.page;
-});
-afterEach(async () => {
-  await session.context.close();
-  const code = await server.quit();
-  expect(session.faults).toEqual([]);
-  expect(code).toBe(0);
-});
+eachTestOnItsOwnServer();
 
 const asSent = (p: Patch) => JSON.parse(canonicalJson(p));
 const pluginPatch = () => server.patch() as Promise<Patch>;

@@ -8,6 +8,7 @@ import { join } from 'node:path';
 import { createInterface } from 'node:readline';
 import { fileURLToPath } from 'node:url';
 import { type Browser, type BrowserContext, chromium, type Page } from 'playwright-core';
+import { afterAll, afterEach, beforeAll, beforeEach, expect } from 'vitest';
 
 const ROOT = fileURLToPath(new URL('../../../../../', import.meta.url));
 
@@ -135,10 +136,16 @@ export interface Session {
   storedPatch(): Promise<unknown>;
 }
 
+export interface SessionOptions {
+  viewport?: { width: number; height: number };
+  /** Whether the page is told it runs in the plug-in. */
+  plugin?: boolean;
+}
+
 export async function openSession(
   browser: Browser,
   server: Server,
-  { viewport = { width: 1180, height: 760 }, plugin = true } = {},
+  { viewport = { width: 1180, height: 760 }, plugin = true }: SessionOptions = {},
 ): Promise<Session> {
   const config = (await (await server.get('/__test/config')).json()) as {
     scripts: { source: string; main_frame_only: boolean }[];
@@ -188,4 +195,42 @@ export async function until<T>(probe: () => Promise<T>, ok: (v: T) => boolean, m
     if (ok(v) || Date.now() > end) return v;
     await new Promise((r) => setTimeout(r, 25));
   }
+}
+
+/** The running test's browser, server, session and page: see eachTestOnItsOwnServer. */
+export let browser: Browser;
+export let server: Server;
+export let session: Session;
+export let page: Page;
+
+/**
+ * Gives each test of the calling file a page server of its own and a session on it, not yet
+ * opened, in one browser for the whole file. After each test its session and server close, and
+ * the test fails on any fault the page met or on a server that did not exit cleanly.
+ */
+export function eachTestOnItsOwnServer() {
+  beforeAll(async () => {
+    browser = await launchBrowser();
+  });
+  afterAll(async () => {
+    await browser?.close();
+  });
+  beforeEach(async () => {
+    server = await startServer();
+    session = await openSession(browser, server);
+    page = session.page;
+  });
+  afterEach(async () => {
+    await session.context.close();
+    const code = await server.quit();
+    expect(session.faults).toEqual([]);
+    expect(code).toBe(0);
+  });
+}
+
+/** Closes the running test's session and starts a new one on the same server. */
+export async function reopenSession(options: SessionOptions) {
+  await session.context.close();
+  session = await openSession(browser, server, options);
+  page = session.page;
 }

@@ -1,40 +1,18 @@
 import { existsSync, mkdirSync, readdirSync, readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { isDeepStrictEqual } from 'node:util';
-import type { Browser, Page } from 'playwright-core';
-import { afterAll, afterEach, beforeAll, beforeEach, describe, expect, it } from 'vitest';
+import { describe, expect, it } from 'vitest';
 import { migrate } from '../src/patch/migrate';
 import { emptyPatch, starterPatch } from '../src/patch/model';
 import type { Patch } from '../src/patch/types';
 import { canonicalJson } from '../src/text';
-import { launchBrowser, openSession, type Server, type Session, startServer, until } from './harness';
+import { browser, eachTestOnItsOwnServer, page, reopenSession, server, session, until } from './harness';
 import { frameTimes, type FrameTimes } from './trace';
 
 /** A value as it comes back from the plug-in: the page's canonical JSON, parsed. */
 const asSent = (p: Patch | null) => JSON.parse(canonicalJson(p));
 
-let browser: Browser;
-let server: Server;
-let session: Session;
-let page: Page;
-
-beforeAll(async () => {
-  browser = await launchBrowser();
-});
-afterAll(async () => {
-  await browser?.close();
-});
-beforeEach(async () => {
-  server = await startServer();
-  session = await openSession(browser, server);
-  page = session.page;
-});
-afterEach(async () => {
-  await session.context.close();
-  const code = await server.quit();
-  expect(session.faults).toEqual([]);
-  expect(code).toBe(0);
-});
+eachTestOnItsOwnServer();
 
 const stateBecomes = async (expected: unknown) =>
   expect(await until(() => server.patch(), (p) => isDeepStrictEqual(p, expected))).toEqual(expected);
@@ -95,9 +73,7 @@ describe('start-up', () => {
 
 describe('outside the plug-in', () => {
   it('sends nothing, even where a bridge exists', async () => {
-    await session.context.close();
-    session = await openSession(browser, server, { plugin: false });
-    page = session.page;
+    await reopenSession({ plugin: false });
     await session.open();
     await page.getByText('120 BPM').waitFor();
     await page.waitForTimeout(500);
