@@ -7,14 +7,10 @@
 #include "clap/library.hpp"
 #include "clap_as_vst3.hpp"
 #include "entry/factory.hpp"
+#include "ondrix_entry.hpp"
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
 #include "pluginterfaces/vst/ivstcomponent.h"
 #include "pluginterfaces/vst/ivsteditcontroller.h"
-
-extern "C" {
-// Our plug-in's entry record, linked into this program.
-extern const clap_plugin_entry_t vantrel_ondrix_plugin_entry;
-}
 
 namespace {
 

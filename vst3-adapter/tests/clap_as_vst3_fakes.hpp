@@ -9,6 +9,7 @@
 #include "clap_as_vst3.hpp"
 
 #include "clap/library.hpp"
+#include "fake_clap_plugin.hpp"
 #include "process/host_fakes.hpp"
 
 #include "pluginterfaces/gui/iplugview.h"
@@ -22,7 +23,6 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -55,7 +55,7 @@ inline clap_audio_port_info_t audioPort(uint32_t channels, const char* type, uin
     return info;
 }
 
-class FakePlugin {
+class FakePlugin : public clap_as_vst3_testing::FakeClapPlugin {
 public:
     // What it offers. Audio ports as our plug-in has them: no input, one stereo output.
     std::vector<clap_audio_port_info_t> audioInputs;
@@ -81,37 +81,10 @@ public:
     // Runs inside on_timer, with the timer's id.
     std::function<void(clap_id)> onTimer;
 
-    // The plug-in as its host made it.
-    const clap_host_t* host = nullptr;
-
-    FakePlugin() {
-        current() = this;
-        descriptor.clap_version = CLAP_VERSION;
-        descriptor.id = "test.services";
-        descriptor.name = "Services";
-        factory.get_plugin_count = [](const clap_plugin_factory_t*) { return 1u; };
-        factory.get_plugin_descriptor = [](const clap_plugin_factory_t*, uint32_t) {
-            return static_cast<const clap_plugin_descriptor_t*>(&current()->descriptor);
-        };
-        factory.create_plugin = [](const clap_plugin_factory_t*, const clap_host_t* host,
-                                   const char*) {
-            current()->host = host;
-            return static_cast<const clap_plugin_t*>(&current()->plugin);
-        };
-        entry.clap_version = CLAP_VERSION;
-        entry.init = [](const char*) { return true; };
-        entry.deinit = [] {};
-        entry.get_factory = [](const char* id) -> const void* {
-            return std::strcmp(id, CLAP_PLUGIN_FACTORY_ID) == 0 ? &current()->factory : nullptr;
-        };
+    FakePlugin() : FakeClapPlugin("test.services", "Services") {
         setUpPlugin();
         setUpExtensions();
     }
-    ~FakePlugin() { current() = nullptr; }
-    FakePlugin(const FakePlugin&) = delete;
-    FakePlugin& operator=(const FakePlugin&) = delete;
-
-    const clap_plugin_entry_t* clapEntry() const { return &entry; }
 
     // The calls since the last look.
     Calls take() {
@@ -149,11 +122,7 @@ public:
     }
 
 private:
-    static FakePlugin*& current() {
-        static FakePlugin* made = nullptr;
-        return made;
-    }
-    static FakePlugin& of(const clap_plugin_t*) { return *current(); }
+    static FakePlugin& of(const clap_plugin_t* p) { return FakeClapPlugin::of<FakePlugin>(p); }
 
     void send(const clap_output_events_t* out) { send(out, std::exchange(toSend, {})); }
     void send(const clap_output_events_t* out, const std::vector<ParamEvent>& events) {
@@ -178,9 +147,6 @@ private:
     }
 
     void setUpPlugin() {
-        plugin.desc = &descriptor;
-        plugin.init = [](const clap_plugin_t*) { return true; };
-        plugin.destroy = [](const clap_plugin_t*) {};
         plugin.activate = [](const clap_plugin_t* p, double rate, uint32_t min, uint32_t max) {
             of(p).note("activate " + std::to_string(static_cast<int>(rate)) + " " +
                        std::to_string(min) + " " + std::to_string(max));
@@ -300,10 +266,6 @@ private:
 
     std::mutex lock;
     Calls calls;
-    clap_plugin_descriptor_t descriptor{};
-    clap_plugin_factory_t factory{};
-    clap_plugin_entry_t entry{};
-    clap_plugin_t plugin{};
     clap_plugin_audio_ports_t audioPorts{};
     clap_plugin_configurable_audio_ports_t configurable{};
     clap_plugin_render_t render{};

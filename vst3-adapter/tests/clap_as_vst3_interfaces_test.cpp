@@ -2,6 +2,8 @@
 
 #include "clap/library.hpp"
 #include "clap/plugin.hpp"
+#include "fake_clap_plugin.hpp"
+#include "ondrix_entry.hpp"
 #include "recording_owner.hpp"
 #include "sdk/string_convert.hpp"
 
@@ -23,11 +25,6 @@
 
 #include <gtest/gtest.h>
 
-extern "C" {
-// Our plug-in's entry record, linked into this program.
-extern const clap_plugin_entry_t vantrel_ondrix_plugin_entry;
-}
-
 namespace {
 
 using namespace Steinberg;
@@ -37,7 +34,7 @@ using Texts = std::vector<std::string>;
 // A CLAP plug-in with a MIDI input, one parameter, the VST3 specifics and whichever optional
 // extensions a test switches on, recording what the adapter asks of them. Thread: the test's.
 // Owner: the test.
-struct FakePlugin {
+struct FakePlugin : clap_as_vst3_testing::FakeClapPlugin {
     bool midiDialect = true;
     bool withContextMenu = true;
     bool withTrackInfo = true;
@@ -53,13 +50,6 @@ struct FakePlugin {
     // The parameter: id 5, 0 to 10 in dB; a value above 9 has no text.
     static constexpr clap_id gainId = 5;
 
-    struct Factory {
-        clap_plugin_factory_t table;
-        FakePlugin* fake;
-    } factory{};
-    const clap_host_t* host = nullptr;
-    clap_plugin_descriptor_t descriptor{};
-    clap_plugin_t plugin{};
     clap_plugin_note_ports_t notePorts{};
     clap_plugin_params_t params{};
     clap_plugin_as_vst3_t vst3Specifics{};
@@ -68,26 +58,7 @@ struct FakePlugin {
     clap_ara_plugin_extension_t ara{};
     clap_plugin_gain_adjustment_metering_t metering{};
 
-    FakePlugin() {
-        descriptor.clap_version = CLAP_VERSION;
-        descriptor.id = "fake.plugin";
-        descriptor.name = "Fake";
-        factory.fake = this;
-        factory.table.get_plugin_count = [](const clap_plugin_factory_t*) { return 1u; };
-        factory.table.get_plugin_descriptor = [](const clap_plugin_factory_t* f, uint32_t) {
-            return static_cast<const clap_plugin_descriptor_t*>(
-                &reinterpret_cast<const Factory*>(f)->fake->descriptor);
-        };
-        factory.table.create_plugin = [](const clap_plugin_factory_t* f, const clap_host_t* h,
-                                         const char*) -> const clap_plugin_t* {
-            FakePlugin* fake = reinterpret_cast<const Factory*>(f)->fake;
-            fake->host = h;
-            return &fake->plugin;
-        };
-        plugin.desc = &descriptor;
-        plugin.plugin_data = this;
-        plugin.init = [](const clap_plugin_t*) { return true; };
-        plugin.destroy = [](const clap_plugin_t*) {};
+    FakePlugin() : FakeClapPlugin("fake.plugin", "Fake") {
         plugin.get_extension = [](const clap_plugin_t* p, const char* id) -> const void* {
             FakePlugin& fake = of(p);
             const std::string ext = id;
@@ -163,12 +134,7 @@ struct FakePlugin {
         };
         metering.get = [](const clap_plugin_t* p) { return of(p).gainReduction; };
     }
-    FakePlugin(const FakePlugin&) = delete;
-    FakePlugin& operator=(const FakePlugin&) = delete;
-
-    static FakePlugin& of(const clap_plugin_t* p) {
-        return *static_cast<FakePlugin*>(p->plugin_data);
-    }
+    static FakePlugin& of(const clap_plugin_t* p) { return FakeClapPlugin::of<FakePlugin>(p); }
     const clap_host_context_menu_t& hostMenu() const {
         return *static_cast<const clap_host_context_menu_t*>(
             host->get_extension(host, CLAP_EXT_CONTEXT_MENU));
@@ -351,14 +317,10 @@ class Component {
   public:
     // Our plug-in.
     Component() { start(&vantrel_ondrix_plugin_entry); }
-    explicit Component(FakePlugin& fake) {
-        current = &fake;
-        start(&fakeEntry);
-    }
+    explicit Component(const FakePlugin& fake) { start(fake.clapEntry()); }
     ~Component() {
         if (component) component->terminate();
         component = nullptr;
-        current = nullptr;
     }
     Component(const Component&) = delete;
     Component& operator=(const Component&) = delete;
@@ -383,14 +345,6 @@ class Component {
         initialised = component->initialize(nullptr) == kResultOk;
         testing::internal::GetCapturedStderr();
     }
-
-    static inline FakePlugin* current = nullptr;
-    static const clap_plugin_factory_t* fakeFactory() { return &current->factory.table; }
-    static constexpr clap_plugin_entry_t fakeEntry{
-        CLAP_VERSION, [](const char*) { return true; }, [] {},
-        [](const char* id) -> const void* {
-            return std::string(id) == CLAP_PLUGIN_FACTORY_ID ? fakeFactory() : nullptr;
-        }};
 
     Clap::Library library;
     IPtr<ClapAsVst3> component;

@@ -5,6 +5,8 @@
 
 #include "clap/library.hpp"
 #include "clap/plugin.hpp"
+#include "fake_clap_plugin.hpp"
+#include "ondrix_entry.hpp"
 #include "os/idle.hpp"
 #include "process/host_fakes.hpp"
 
@@ -28,11 +30,6 @@
 
 #include <gtest/gtest.h>
 
-extern "C" {
-// Our plug-in's entry record, linked into this program.
-extern const clap_plugin_entry_t vantrel_ondrix_plugin_entry;
-}
-
 namespace {
 
 using namespace Steinberg;
@@ -41,7 +38,7 @@ using Calls = std::vector<std::string>;
 
 // A CLAP plug-in that records its calls as text, reached through an entry record of its own.
 // Thread: the test's. Owner: the test; one exists at a time (the entry finds it by a global).
-struct RecordingPlugin {
+struct RecordingPlugin : clap_as_vst3_testing::FakeClapPlugin {
     bool initAnswer = true;
     bool withGui = true;
     // start_processing fails this many times before it succeeds.
@@ -54,51 +51,24 @@ struct RecordingPlugin {
     // A load tells the host that the parameter values changed.
     bool rescanOnLoad = false;
     Calls calls;
-    const clap_host_t* host = nullptr;
+    // The name of the host the plug-in was made with, as init saw it.
     std::string hostName;
 
-    clap_plugin_descriptor_t descriptor{};
-    clap_plugin_factory_t factory{};
-    clap_plugin_entry_t entry{};
-    clap_plugin_t plugin{};
     clap_plugin_gui_t gui{};
     clap_plugin_state_t state{};
     clap_plugin_params_t params{};
 
-    static RecordingPlugin*& current() {
-        static RecordingPlugin* made = nullptr;
-        return made;
+    static RecordingPlugin& of(const clap_plugin_t* p) {
+        return FakeClapPlugin::of<RecordingPlugin>(p);
     }
-    static RecordingPlugin& of(const clap_plugin_t*) { return *current(); }
     static void note(const clap_plugin_t* p, std::string call) {
         of(p).calls.push_back(std::move(call));
     }
 
-    RecordingPlugin() {
-        current() = this;
-        descriptor.clap_version = CLAP_VERSION;
-        descriptor.id = "test.recording";
-        descriptor.name = "Recording";
-        factory.get_plugin_count = [](const clap_plugin_factory_t*) { return 1u; };
-        factory.get_plugin_descriptor = [](const clap_plugin_factory_t*, uint32_t) {
-            return static_cast<const clap_plugin_descriptor_t*>(&current()->descriptor);
-        };
-        factory.create_plugin = [](const clap_plugin_factory_t*, const clap_host_t* host,
-                                   const char*) {
-            current()->host = host;
-            current()->hostName = host->name;
-            return static_cast<const clap_plugin_t*>(&current()->plugin);
-        };
-        entry.clap_version = CLAP_VERSION;
-        entry.init = [](const char*) { return true; };
-        entry.deinit = [] {};
-        entry.get_factory = [](const char* id) -> const void* {
-            return std::strcmp(id, CLAP_PLUGIN_FACTORY_ID) == 0 ? &current()->factory : nullptr;
-        };
-
-        plugin.desc = &descriptor;
+    RecordingPlugin() : FakeClapPlugin("test.recording", "Recording") {
         plugin.init = [](const clap_plugin_t* p) {
             note(p, "init");
+            of(p).hostName = of(p).host->name;
             return of(p).initAnswer;
         };
         plugin.destroy = [](const clap_plugin_t* p) { note(p, "destroy"); };
@@ -181,10 +151,6 @@ struct RecordingPlugin {
             return id == 7;
         };
     }
-    ~RecordingPlugin() { current() = nullptr; }
-    RecordingPlugin(const RecordingPlugin&) = delete;
-    RecordingPlugin& operator=(const RecordingPlugin&) = delete;
-
     // The calls since the last look.
     Calls take() { return std::exchange(calls, {}); }
 };
@@ -280,7 +246,15 @@ struct Recorded : testing::Test {
     Clap::Library library;
     HostApplication host;
 
-    Recorded() { library.useStaticEntry(&fake.entry, nullptr); }
+    Recorded() { library.useStaticEntry(fake.clapEntry(), nullptr); }
+
+    // Initialised with the host, active and processing, the plug-in's calls so far taken.
+    void startProcessing(Component& c) {
+        ASSERT_EQ(c.component->initialize(&host), kResultOk);
+        ASSERT_EQ(c.component->setActive(true), kResultOk);
+        ASSERT_EQ(c.processor->setProcessing(true), kResultOk);
+        fake.take();
+    }
 };
 
 // One block of 64 samples with no buses, as the recording plug-in has none.
@@ -337,10 +311,7 @@ TEST_F(Recorded, LifecycleStepByStep) {
 
 TEST_F(Recorded, DeactivatingWhileProcessingStopsTheProcessingFirst) {
     Component c(library);
-    ASSERT_EQ(c.component->initialize(&host), kResultOk);
-    ASSERT_EQ(c.component->setActive(true), kResultOk);
-    ASSERT_EQ(c.processor->setProcessing(true), kResultOk);
-    fake.take();
+    ASSERT_NO_FATAL_FAILURE(startProcessing(c));
     EXPECT_EQ(c.component->setActive(false), kResultOk);
     EXPECT_EQ(fake.take(), (Calls{"stop_processing", "reset", "deactivate"}));
     // A new activation does not process until processing is started again.
@@ -368,10 +339,7 @@ void expectNothingReached(Component& c, RecordingPlugin& fake) {
 
 TEST_F(Recorded, AfterTerminateNothingReachesThePlugin) {
     Component c(library);
-    ASSERT_EQ(c.component->initialize(&host), kResultOk);
-    ASSERT_EQ(c.component->setActive(true), kResultOk);
-    ASSERT_EQ(c.processor->setProcessing(true), kResultOk);
-    fake.take();
+    ASSERT_NO_FATAL_FAILURE(startProcessing(c));
     // Still processing and active: terminate ends both before the instance goes.
     EXPECT_EQ(c.component->terminate(), kResultOk);
     EXPECT_EQ(fake.take(), (Calls{"stop_processing", "reset", "deactivate", "destroy"}));
@@ -390,11 +358,8 @@ TEST_F(Recorded, AFailedInitializeLeavesNoInstance) {
 TEST_F(Recorded, ReleasingAnActiveComponentEndsItAsTerminateWould) {
     {
         Component c(library);
-        ASSERT_EQ(c.component->initialize(&host), kResultOk);
-        ASSERT_EQ(c.component->setActive(true), kResultOk);
-        ASSERT_EQ(c.processor->setProcessing(true), kResultOk);
+        ASSERT_NO_FATAL_FAILURE(startProcessing(c));
         EXPECT_TRUE(os::timerRunning());
-        fake.take();
     }
     EXPECT_EQ(fake.take(), (Calls{"stop_processing", "reset", "deactivate", "destroy"}));
     EXPECT_FALSE(os::timerRunning());

@@ -2,6 +2,8 @@
 
 #include "clap/library.hpp"
 #include "clap/plugin.hpp"
+#include "fake_clap_plugin.hpp"
+#include "ondrix_entry.hpp"
 #include "recording_owner.hpp"
 #include "sdk/string_convert.hpp"
 #include "vst3_parameter.hpp"
@@ -19,11 +21,6 @@
 
 #include <gtest/gtest.h>
 
-extern "C" {
-// Our plug-in's entry record, linked into this program.
-extern const clap_plugin_entry_t vantrel_ondrix_plugin_entry;
-}
-
 namespace {
 
 using namespace Steinberg;
@@ -35,7 +32,7 @@ constexpr clap_id unreadable = 0xDEAD;
 
 // A CLAP plug-in with the ports, parameters and VST3 specifics a test gives it, made through its
 // own factory. Thread: the test's thread. Owner: the test.
-struct FakePlugin {
+struct FakePlugin : clap_as_vst3_testing::FakeClapPlugin {
     std::vector<clap_audio_port_info_t> audioInputs, audioOutputs;
     std::vector<clap_note_port_info_t> noteInputs, noteOutputs;
     std::vector<clap_param_info_t> params;
@@ -47,30 +44,12 @@ struct FakePlugin {
     // The note ports the VST3 specifics were asked about.
     std::vector<uint32_t> channelsAskedFor;
 
-    struct Factory {
-        clap_plugin_factory_t table;
-        FakePlugin* fake;
-    } factory{};
-    clap_plugin_descriptor_t descriptor{};
-    clap_plugin_t plugin{};
     clap_plugin_audio_ports_t audioPorts{};
     clap_plugin_note_ports_t notePorts{};
     clap_plugin_params_t paramsTable{};
     clap_plugin_as_vst3_t vst3Specifics{};
 
-    FakePlugin() {
-        descriptor.clap_version = CLAP_VERSION;
-        descriptor.id = "fake.plugin";
-        descriptor.name = "Fake";
-        factory.fake = this;
-        factory.table.create_plugin = [](const clap_plugin_factory_t* f, const clap_host_t*,
-                                         const char*) -> const clap_plugin_t* {
-            return &reinterpret_cast<const Factory*>(f)->fake->plugin;
-        };
-        plugin.desc = &descriptor;
-        plugin.plugin_data = this;
-        plugin.init = [](const clap_plugin_t*) { return true; };
-        plugin.destroy = [](const clap_plugin_t*) {};
+    FakePlugin() : FakeClapPlugin("fake.plugin", "Fake") {
         plugin.get_extension = [](const clap_plugin_t* p, const char* id) -> const void* {
             FakePlugin& fake = of(p);
             const std::string ext = id;
@@ -108,13 +87,7 @@ struct FakePlugin {
             return of(p).noteExpressions;
         };
     }
-    FakePlugin(const FakePlugin&) = delete;
-    FakePlugin& operator=(const FakePlugin&) = delete;
-
-    const clap_plugin_factory_t* raw() const { return &factory.table; }
-    static FakePlugin& of(const clap_plugin_t* p) {
-        return *static_cast<FakePlugin*>(p->plugin_data);
-    }
+    static FakePlugin& of(const clap_plugin_t* p) { return FakeClapPlugin::of<FakePlugin>(p); }
     template <class Info>
     static bool fill(const std::vector<Info>& list, uint32_t i, Info* info) {
         if (i >= list.size() || list[i].id == unreadable) return false;
@@ -184,7 +157,7 @@ public:
         return plugin && plugin->initialize();
     }
     bool start(const FakePlugin& fake) {
-        return start(Clap::Plugin::createInstance(fake.raw(), "fake.plugin", &owner));
+        return start(Clap::Plugin::createInstance(fake.clapFactory(), "fake.plugin", &owner));
     }
     // The same, leaving out the audio port count line it writes.
     bool startQuietly(const FakePlugin& fake) {

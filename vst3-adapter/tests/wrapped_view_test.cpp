@@ -2,6 +2,7 @@
 
 #include "clap/library.hpp"
 #include "clap/plugin.hpp"
+#include "ondrix_entry.hpp"
 #include "recording_owner.hpp"
 
 #include <algorithm>
@@ -14,11 +15,6 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-
-extern "C" {
-// Our plug-in's entry record, linked into this program.
-extern const clap_plugin_entry_t vantrel_ondrix_plugin_entry;
-}
 
 namespace Steinberg {
 bool operator==(const ViewRect& a, const ViewRect& b) {

@@ -7,12 +7,8 @@
 #include "clap/library.hpp"
 #include "clap/plugin.hpp"
 #include "fake_clap.hpp"
+#include "ondrix_entry.hpp"
 #include "recording_owner.hpp"
-
-extern "C" {
-// Our plug-in's entry record, linked into this program.
-extern const clap_plugin_entry_t vantrel_ondrix_plugin_entry;
-}
 
 namespace clap_host_testing {
 namespace {
