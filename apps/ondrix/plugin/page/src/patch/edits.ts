@@ -93,10 +93,8 @@ export function setMotion(patch: Patch, s: number, motion: Motion): Patch {
 
 /** Every control of source s back to its start; shape, rate and the switch stay. */
 export function resetSource(patch: Patch, s: number): Patch {
-  return editSource(patch, s, {
-    ...startValues(patch.sources[s].shape),
-    spread: 1, phase: 0, depth: 1, offset: 0, unipolar: false, smooth: 0, rough: 0, bits: 0,
-  });
+  const { enabled, shape, rate } = patch.sources[s];
+  return editSource(patch, s, { ...newSource(s), ...startValues(shape), enabled, shape, rate });
 }
 
 /** The source indices in use, in order. */
