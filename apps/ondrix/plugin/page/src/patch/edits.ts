@@ -1,7 +1,7 @@
 // Edits of the working patch, each a plain function from a patch to the next one. An edit
 // that changes nothing returns the patch it was given.
-import { newOutput, newSource } from './model';
-import { sineTable, startValues } from './shapes';
+import { newOutput, newShape, newSource } from './model';
+import { startValues } from './shapes';
 import type { Motion, Output, Param, Patch, Route, Shape, ShapeKind, Signal, Source } from './types';
 import { OUTPUT_COUNT, SOURCE_COUNT } from './types';
 
@@ -65,15 +65,6 @@ export function removeOutput(patch: Patch, o: number): Patch {
     ...editOutput(patch, o, newOutput(o)),
     routes: patch.routes.filter((r) => !(r.to === 'output' && r.index === o)),
   };
-}
-
-function newShape(kind: ShapeKind): Shape {
-  switch (kind) {
-    case 'drawn': return { kind, table: sineTable() };
-    case 'field': return { kind, motion: 'drift' };
-    case 'cvIn': return { kind, channel: 0 };
-    default: return { kind };
-  }
 }
 
 /** Another shape, with its controls at their start values; the same kind changes nothing. */

@@ -1,5 +1,5 @@
 // New sources and outputs, and the two patches a user can start from.
-import { startValues } from './shapes';
+import { sineTable, startValues } from './shapes';
 import type { Output, Patch, Route, Shape, ShapeKind, Source } from './types';
 import { OUTPUT_COUNT, SOURCE_COUNT } from './types';
 
@@ -47,14 +47,21 @@ const STARTER_SHAPES: ShapeKind[] = [
   'sine', 'triangle', 'saw', 'square', 'smoothRandom', 'sampleHold', 'morph', 'field',
 ];
 
-const shapeOf = (kind: ShapeKind): Shape =>
-  kind === 'field' ? { kind, motion: 'drift' } : ({ kind } as Shape);
+/** A shape of the given kind as a source first gets it. */
+export function newShape(kind: ShapeKind): Shape {
+  switch (kind) {
+    case 'drawn': return { kind, table: sineTable() };
+    case 'field': return { kind, motion: 'drift' };
+    case 'cvIn': return { kind, channel: 0 };
+    default: return { kind };
+  }
+}
 
 /** Two LFOs on CC 16 and 17, six more shapes ready to switch on. */
 export function starterPatch(): Patch {
   const sources = Array.from({ length: SOURCE_COUNT }, (_, n) =>
     n < STARTER_SHAPES.length
-      ? sourceOf(shapeOf(STARTER_SHAPES[n]), n, n < 2)
+      ? sourceOf(newShape(STARTER_SHAPES[n]), n, n < 2)
       : newSource(n),
   );
   const routes: Route[] = STARTER_SHAPES.map((_, n) => ({
