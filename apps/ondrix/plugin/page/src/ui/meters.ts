@@ -1,5 +1,6 @@
 // Live meters: one canvas per column of rows, all redrawn in one pass per display frame.
 // A canvas redraw costs the page far less than restyling one bar element per value.
+import { clamp } from '../controls/amount';
 
 export const ROW_HEIGHT = 24; // px; the rows beside a meter column have this height
 const BAR_HEIGHT = 6;
@@ -25,12 +26,12 @@ export function addMeterColumn(
   return () => columns.delete(column);
 }
 
-const clamp = (v: number) => Math.max(-1, Math.min(1, v));
-
 function draw(column: Column, force: boolean) {
   const { canvas, count, read, shown } = column;
   let moved = force;
-  for (let i = 0; i < count && !moved; i++) moved = !(Math.abs(clamp(read(i)) - shown[i]) < STEP);
+  for (let i = 0; i < count && !moved; i++) {
+    moved = !(Math.abs(clamp(read(i), -1, 1) - shown[i]) < STEP);
+  }
   if (!moved) return;
   const g = canvas.getContext('2d');
   if (!g) return;
@@ -43,7 +44,7 @@ function draw(column: Column, force: boolean) {
   }
   g.clearRect(0, 0, width, canvas.height);
   for (let i = 0; i < count; i++) {
-    const v = clamp(read(i));
+    const v = clamp(read(i), -1, 1);
     shown[i] = v;
     const y = (i * ROW_HEIGHT + (ROW_HEIGHT - BAR_HEIGHT) / 2) * scale;
     g.fillStyle = colours.track;
