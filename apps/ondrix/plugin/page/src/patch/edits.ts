@@ -31,6 +31,14 @@ export function outputInUse(patch: Patch, o: number): boolean {
     || patch.routes.some((r) => r.to === 'output' && r.index === o);
 }
 
+/** The source indices in use, in order. */
+export const sourcesInUse = (patch: Patch) =>
+  patch.sources.map((_, s) => s).filter((s) => sourceInUse(patch, s));
+
+/** The output indices in use, in order. */
+export const outputsInUse = (patch: Patch) =>
+  patch.outputs.map((_, o) => o).filter((o) => outputInUse(patch, o));
+
 /** Makes the first free source a new enabled one; null when all 16 are in use. */
 export function addSource(patch: Patch): { patch: Patch; index: number } | null {
   for (let s = 0; s < SOURCE_COUNT; s++) {
@@ -88,13 +96,10 @@ export function resetSource(patch: Patch, s: number): Patch {
   return editSource(patch, s, { ...newSource(s), ...startValues(shape), enabled, shape, rate });
 }
 
-/** The source indices in use, in order. */
-const inUse = (patch: Patch) =>
-  patch.sources.map((_, s) => s).filter((s) => sourceInUse(patch, s));
 
 /** A route from the first source in use to the rate of the next one, at 0.25. */
 export function addModulation(patch: Patch): Patch {
-  const used = inUse(patch);
+  const used = sourcesInUse(patch);
   const from = used[0] ?? 0;
   const to = used.find((s) => s !== from) ?? from;
   const route: Route = { from, tap: 0, to: 'source', index: to, param: 'rate', amount: 0.25 };

@@ -3,10 +3,11 @@ import { createMemo, For, type JSX, Show } from 'solid-js';
 import { hzText, lengthLabel } from '../controls/rate';
 import type { Editor } from '../editor';
 import {
-  addOutput, addSource, editOutput, editSource, outputInUse, removeOutput, removeSource, sourceInUse,
+  addOutput, addSource, editOutput, editSource, outputsInUse, removeOutput, removeSource, sourcesInUse,
 } from '../patch/edits';
 import { SHAPES } from '../patch/shapes';
 import type { Patch, Rate } from '../patch/types';
+import { OUTPUT_COUNT, SOURCE_COUNT } from '../patch/types';
 import type { View } from '../view';
 import { MeterColumn } from './Meter';
 
@@ -91,8 +92,8 @@ export function Lists(props: { editor: Editor; view: View }) {
   const editor = props.editor;
   const view = props.view;
   const patch = editor.patch;
-  const sources = createMemo(() => patch().sources.map((_, s) => s).filter((s) => sourceInUse(patch(), s)));
-  const outputs = createMemo(() => patch().outputs.map((_, o) => o).filter((o) => outputInUse(patch(), o)));
+  const sources = createMemo(() => sourcesInUse(patch()));
+  const outputs = createMemo(() => outputsInUse(patch()));
   const added = (result: { patch: Patch; index: number } | null) => {
     if (!result) return null;
     editor.commit(result.patch);
@@ -102,7 +103,7 @@ export function Lists(props: { editor: Editor; view: View }) {
   return (
     <>
       <ListSection title="Sources" noun="source" items={sources()} selected={view.source()}
-        full={addSource(patch()) === null} add={() => added(addSource(patch()))}
+        full={sources().length === SOURCE_COUNT} add={() => added(addSource(patch()))}
         remove={(s) => editor.commit(removeSource(patch(), s))} select={view.selectSource}
         on={(s) => patch().sources[s].enabled}
         setOn={(s, enabled) => editor.commit(editSource(patch(), s, { enabled }))}
@@ -114,7 +115,7 @@ export function Lists(props: { editor: Editor; view: View }) {
           </>
         )} />
       <ListSection title="Outputs" noun="output" items={outputs()} selected={view.output()}
-        full={addOutput(patch()) === null} add={() => added(addOutput(patch()))}
+        full={outputs().length === OUTPUT_COUNT} add={() => added(addOutput(patch()))}
         remove={(o) => editor.commit(removeOutput(patch(), o))} select={view.selectOutput}
         on={(o) => patch().outputs[o].enabled}
         setOn={(o, enabled) => editor.commit(editOutput(patch(), o, { enabled }))}
