@@ -3,7 +3,7 @@
 import { For, Index, Show } from 'solid-js';
 import type { Editor } from '../editor';
 import {
-  addModulation, gridAmount, outputInUse, routesTo, setGridCell, setRouteAmount, sourceInUse,
+  addModulation, gridAmount, outputsInUse, routesTo, setGridCell, setRouteAmount, sourcesInUse,
   toggleRoute,
 } from '../patch/edits';
 import { controlsOf, SHAPES } from '../patch/shapes';
@@ -25,8 +25,7 @@ const tapName = (patch: Patch, s: number, t: number) => SHAPES[patch.sources[s].
 function RoutingView(props: { editor: Editor; view: View }) {
   const editor = props.editor;
   const s = () => props.view.source();
-  const outputs = () =>
-    editor.patch().outputs.map((_, o) => o).filter((o) => outputInUse(editor.patch(), o));
+  const outputs = () => outputsInUse(editor.patch());
   const routes = () =>
     editor.patch().routes.map((r, i) => ({ r, i })).filter(({ r }) => r.from === s() && r.to === 'output');
 
@@ -81,7 +80,7 @@ function RoutingView(props: { editor: Editor; view: View }) {
 
 function ModulationGrid(props: { editor: Editor; view: View }) {
   const editor = props.editor;
-  const used = () => editor.patch().sources.map((_, s) => s).filter((s) => sourceInUse(editor.patch(), s));
+  const used = () => sourcesInUse(editor.patch());
   const param = () => props.view.gridParam();
   const label = (target: number) => {
     const p = param();
