@@ -7,7 +7,7 @@ import { isMotion, isShapeKind, sineTable, startValues } from './shapes';
 import type {
   Dest, Output, Param, Patch, Port, Quantize, Rate, Route, Scale, Shape, Signal, Source,
 } from './types';
-import { OUTPUT_COUNT, SOURCE_COUNT, TAP_COUNT } from './types';
+import { OUTPUT_COUNT, PARAMS, SOURCE_COUNT, TAP_COUNT } from './types';
 
 type Json = Record<string, unknown>;
 
@@ -22,9 +22,6 @@ const num = (v: unknown, fallback: number) => (isNumber(v) ? v : fallback);
 const bool = (v: unknown, fallback: boolean) => (typeof v === 'boolean' ? v : fallback);
 const byte = (v: unknown, fallback: number) => (isByte(v) ? v : fallback);
 
-const PARAMS: readonly Param[] = [
-  'rate', 'depth', 'offset', 'phase', 'a', 'b', 'spread', 'smooth', 'rough',
-];
 const SCALES: readonly Scale[] = [
   'chromatic', 'major', 'minor', 'harmonicMinor', 'dorian', 'phrygian', 'lydian',
   'mixolydian', 'pentatonicMajor', 'pentatonicMinor', 'blues', 'wholeTone',

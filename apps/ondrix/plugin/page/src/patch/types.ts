@@ -9,6 +9,11 @@ export type Motion = 'drift' | 'flow' | 'spin' | 'rain' | 'wave' | 'cells';
 export type Param =
   | 'rate' | 'depth' | 'offset' | 'phase' | 'a' | 'b' | 'spread' | 'smooth' | 'rough';
 
+/** Every control a route can modulate, in the order the page lists them. */
+export const PARAMS: readonly Param[] = [
+  'rate', 'depth', 'offset', 'phase', 'a', 'b', 'spread', 'smooth', 'rough',
+];
+
 export type Shape =
   | { kind: Exclude<ShapeKind, 'drawn' | 'field' | 'cvIn'> }
   | { kind: 'drawn'; table: number[] }

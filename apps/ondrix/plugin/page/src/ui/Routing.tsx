@@ -8,11 +8,10 @@ import {
 } from '../patch/edits';
 import { controlsOf, SHAPES } from '../patch/shapes';
 import type { Param, Patch } from '../patch/types';
-import { TAP_COUNT } from '../patch/types';
+import { PARAMS, TAP_COUNT } from '../patch/types';
 import type { View } from '../view';
 import { AmountSlider } from './AmountSlider';
 
-const PARAMS: readonly Param[] = ['rate', 'depth', 'offset', 'phase', 'a', 'b', 'spread', 'smooth', 'rough'];
 const PARAM_LABELS: Record<Param, string> = {
   rate: 'Rate', depth: 'Depth', offset: 'Offset', phase: 'Phase', a: 'Control 1', b: 'Control 2',
   spread: 'Spread', smooth: 'Smooth', rough: 'Rough',
