@@ -5,7 +5,7 @@ import { batch, createMemo, createSignal } from 'solid-js';
 import { History } from './history';
 import { LiveValues } from './host/live';
 import type { Transport } from './host/transport';
-import { looksLikePatch, migrate } from './patch/migrate';
+import { isObject, looksLikePatch, migrate } from './patch/migrate';
 import { emptyPatch, starterPatch } from './patch/model';
 import type { Patch } from './patch/types';
 import {
@@ -27,9 +27,6 @@ export interface EditorOptions {
 }
 
 const message = (e: unknown) => (e instanceof Error ? e.message : String(e));
-
-const isObject = (v: unknown): v is Record<string, unknown> =>
-  typeof v === 'object' && v !== null && !Array.isArray(v);
 
 /** The last committed patch from local storage when it passes the shape test. */
 function storedPatch(store: Store): Patch | null {
@@ -131,8 +128,7 @@ export function createEditor(options: EditorOptions) {
   /** Takes the plug-in's patch (the starter patch when it has none) and starts the history. */
   async function takePluginPatch() {
     const reply = await invoke<unknown>('plugin_init');
-    const given = isObject(reply) && isObject(reply.patch) ? reply.patch : null;
-    const next = migrate(given) ?? starterPatch();
+    const next = migrate(isObject(reply) ? reply.patch : null) ?? starterPatch();
     setPatch(next);
     store.set(KEYS.patch, text());
     history.restart(text());

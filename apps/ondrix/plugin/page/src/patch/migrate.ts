@@ -11,7 +11,8 @@ import { OUTPUT_COUNT, PARAMS, SOURCE_COUNT, TAP_COUNT } from './types';
 
 type Json = Record<string, unknown>;
 
-const isObject = (v: unknown): v is Json =>
+/** A JSON object: not null, not an array. */
+export const isObject = (v: unknown): v is Json =>
   typeof v === 'object' && v !== null && !Array.isArray(v);
 const isNumber = (v: unknown): v is number => typeof v === 'number' && Number.isFinite(v);
 const isIndex = (v: unknown, below: number): v is number =>
