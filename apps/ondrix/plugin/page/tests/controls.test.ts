@@ -1,12 +1,13 @@
 import { describe, expect, it } from 'vitest';
 import { amountAt, amountKey, amountText, dragAmount, round2 } from '../src/controls/amount';
-import { canBeFine, typedCc, typedChannel } from '../src/controls/output';
+import { typedCc, typedChannel } from '../src/controls/output';
 import { padIndex, padValue, stroke } from '../src/controls/pad';
 import {
   hzAt, hzOfBeats, hzText, lengthLabel, nearestLength, NOTE_LENGTHS, positionOfHz,
   positionOfSmooth, rateIn, smoothAt,
 } from '../src/controls/rate';
 import { gridLines, scopeRange } from '../src/controls/scope';
+import { canBeFine } from '../src/patch/edits';
 
 describe('amount slider', () => {
   it.each([

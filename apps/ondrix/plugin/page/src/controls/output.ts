@@ -24,9 +24,6 @@ export function typedChannel(text: string): number | null {
   return n === null ? null : clamp(n, 1, 16) - 1;
 }
 
-/** 14-bit is possible only for controllers 0 to 31. */
-export const canBeFine = (cc: number) => cc <= 31;
-
 export const CLOCK_RATES: readonly { ppqn: number; label: string }[] = [
   { ppqn: 24, label: '24 ppqn' },
   { ppqn: 48, label: '48 ppqn' },

@@ -162,8 +162,11 @@ export function setSignal(patch: Patch, o: number, kind: Signal['kind']): Patch 
   return editOutput(patch, o, { signal });
 }
 
+/** 14-bit is possible only for controllers 0 to 31 (the pair is cc and cc + 32). */
+export const canBeFine = (cc: number) => cc <= 31;
+
 /** Turns 14-bit on or off; on only for controllers 0 to 31. */
 export function setFine(patch: Patch, o: number, fine: boolean): Patch {
-  if (fine && patch.outputs[o].cc > 31) return patch;
+  if (fine && !canBeFine(patch.outputs[o].cc)) return patch;
   return editOutput(patch, o, { fine });
 }

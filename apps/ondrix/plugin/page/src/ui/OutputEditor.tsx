@@ -1,8 +1,8 @@
 // The right panel's output tab: the selected output's MIDI settings and what it sends.
 import { For, Show } from 'solid-js';
-import { canBeFine, CLOCK_RATES, SENDS, typedCc, typedChannel } from '../controls/output';
+import { CLOCK_RATES, SENDS, typedCc, typedChannel } from '../controls/output';
 import type { Editor } from '../editor';
-import { editOutput, setFine, setSignal } from '../patch/edits';
+import { canBeFine, editOutput, setFine, setSignal } from '../patch/edits';
 import type { Output, Signal } from '../patch/types';
 import type { View } from '../view';
 import { AmountSlider } from './AmountSlider';
