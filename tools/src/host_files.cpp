@@ -1,10 +1,13 @@
 #include "host_files.hpp"
 
-#include <algorithm>
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 
+#include "bounded_read.hpp"
 #include "document_limit.hpp"
 
 namespace ondrix_tools {
@@ -12,21 +15,16 @@ namespace ondrix_tools {
 // No more than one byte past the most the plug-in reads as a state: enough for it to refuse a
 // longer one, and a file such as /dev/zero cannot fill the memory.
 std::optional<std::string> read_state_file(const std::string& path, std::string& error) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         error = "Couldn't open '" + path + "': " + std::strerror(errno);
         return std::nullopt;
     }
-    constexpr std::size_t kMostRead = ondrix_plugin_core::MAX_DOCUMENT_BYTES + 1;
     std::string bytes;
-    char buffer[65536];
-    while (bytes.size() < kMostRead) {
-        const std::size_t wanted = std::min(sizeof buffer, kMostRead - bytes.size());
-        file.read(buffer, static_cast<std::streamsize>(wanted));
-        if (file.gcount() <= 0) break;
-        bytes.append(buffer, static_cast<std::size_t>(file.gcount()));
-    }
-    if (file.bad()) {
+    const int failed =
+        ondrix_plugin_core::read_at_most(fd, ondrix_plugin_core::MAX_DOCUMENT_BYTES + 1, bytes);
+    ::close(fd);
+    if (failed != 0) {
         error = "Couldn't read '" + path + "'";
         return std::nullopt;
     }

@@ -46,10 +46,13 @@ bool Core::set_patch(const nlohmann::json& value) {
         std::lock_guard lock(pending_mutex_);
         std::swap(pending_patch_, patch);
     }
+    bool changed = false;
     {
         std::lock_guard lock(json_mutex_);
+        changed = !last_patch_json_ || *last_patch_json_ != value;
         std::swap(last_patch_json_, json);
     }
+    if (changed) patch_revision_.fetch_add(1, std::memory_order_acq_rel);
     return true;
 }
 
@@ -81,6 +84,10 @@ bool Core::load_state(std::string_view bytes) {
 
 std::uint32_t Core::loaded_epoch() const {
     return epoch_.load(std::memory_order_acquire);
+}
+
+std::uint32_t Core::patch_revision() const {
+    return patch_revision_.load(std::memory_order_acquire);
 }
 
 void Core::restart() {

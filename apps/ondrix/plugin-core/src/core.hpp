@@ -67,6 +67,10 @@ class Core {
     // How many state documents load_state has accepted (wrapping at 2^32).
     std::uint32_t loaded_epoch() const;
 
+    // How many times set_patch has replaced the patch JSON with a different tree (wrapping at
+    // 2^32): a patch equal to the one held does not count.
+    std::uint32_t patch_revision() const;
+
     // Asks the audio thread to restart every source at the start of its next block.
     void restart();
 
@@ -114,6 +118,7 @@ class Core {
     std::vector<float> trace_;
 
     std::atomic<std::uint32_t> epoch_{0};
+    std::atomic<std::uint32_t> patch_revision_{0};
     std::atomic<bool> restart_requested_{false};
 };
 

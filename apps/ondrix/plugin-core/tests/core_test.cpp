@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -126,6 +127,26 @@ TEST(Core, LaterPatchReplacesOneStillPendingAndIsTakenOnce) {
     EXPECT_FALSE(core.take_pending_patch().has_value());
     // The patch JSON stays for saving after the patch itself was taken.
     EXPECT_EQ(core.patch_json(), test_patches::constant(0.75));
+}
+
+TEST(Core, PatchRevisionCountsOnlyChangesToThePatch) {
+    Core core;
+    const struct {
+        const char* name;
+        json patch;
+        std::uint32_t revision;
+    } steps[] = {
+        {"a refused patch", json{{"sources", "x"}}, 0},
+        {"the first patch", test_patches::constant(0.5), 1},
+        {"the same tree again", test_patches::constant(0.5), 1},
+        {"a different patch", test_patches::constant(0.75), 2},
+        {"a refused patch after it", json::array(), 2},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        core.set_patch(step.patch);
+        EXPECT_EQ(core.patch_revision(), step.revision);
+    }
 }
 
 TEST(Core, RestartRequestIsTakenOnce) {

@@ -15,6 +15,7 @@
 #include <system_error>
 #include <utility>
 
+#include "bounded_read.hpp"
 #include "document_limit.hpp"
 #include "protocol/unicode.hpp"
 
@@ -110,22 +111,6 @@ int write_all(int fd, std::string_view text) {
             return errno;
         }
         text.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return 0;
-}
-
-// Reads what is left of `fd`, but no more than `limit` bytes; returns 0 or the error number.
-int read_at_most(int fd, std::size_t limit, std::string& bytes) {
-    char buffer[16384];
-    while (bytes.size() < limit) {
-        const std::size_t room = std::min(sizeof buffer, limit - bytes.size());
-        const ssize_t got = ::read(fd, buffer, room);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        if (got == 0) return 0;
-        bytes.append(buffer, static_cast<std::size_t>(got));
     }
     return 0;
 }

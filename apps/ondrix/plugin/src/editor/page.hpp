@@ -43,7 +43,7 @@ class Page {
 // Passes one message of the page to the protocol, then applies each resulting action to the web
 // view, looked up again for each (an action can run code that releases it): Zoom sets the page
 // zoom, Eval evaluates the reply script. Without a web view the actions are dropped. Returns
-// true when the message was a set_patch that changed the Core's patch.
+// true when the message changed the Core's patch.
 bool handle_message(Page& page, ondrix_plugin_core::Core& core, std::string_view message);
 
 }  // namespace vantrel_ondrix_plugin::editor
