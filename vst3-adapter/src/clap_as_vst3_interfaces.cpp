@@ -7,6 +7,7 @@
 
 #include "clap/plugin.hpp"
 #include "helpers/utf16.hpp"
+#include "helpers/utf8_prefix.hpp"
 #include "os/log.hpp"
 #include "sdk/string_convert.hpp"
 #include "vst3_parameter.hpp"
@@ -22,17 +23,7 @@ using namespace Steinberg::Vst;
 
 namespace {
 
-// `text` cut to at most `maxBytes` bytes, at the start of a character.
-std::string_view utf8Prefix(std::string_view text, std::size_t maxBytes) {
-    if (text.size() <= maxBytes) {
-        return text;
-    }
-    std::size_t end = maxBytes;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
-        --end;
-    }
-    return text.substr(0, end);
-}
+using Vst3Adapter::detail::utf8Prefix;
 
 // A text of ours into a host's 128-unit text field.
 void toHost(const std::string& text, String128 out) {

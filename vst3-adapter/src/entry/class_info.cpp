@@ -1,7 +1,10 @@
 #include "entry/class_info.hpp"
 
+#include "helpers/utf8_prefix.hpp"
+
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 namespace Vst3Adapter::detail {
 
@@ -10,16 +13,10 @@ void copyText(std::span<Steinberg::char8> field, const char* text) {
     if (field.empty() || text == nullptr) {
         return;
     }
-    std::size_t length = strnlen(text, field.size());
-    if (length == field.size()) {
-        // Too long: keep what fits with the terminator, without the first bytes of a character
-        // whose remaining bytes do not fit.
-        length = field.size() - 1;
-        while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) {
-            --length;
-        }
-    }
-    std::memcpy(field.data(), text, length);
+    // Reading one byte past the field tells whether the text fits with its terminator.
+    const std::string_view kept =
+        utf8Prefix(std::string_view(text, strnlen(text, field.size())), field.size() - 1);
+    std::memcpy(field.data(), kept.data(), kept.size());
 }
 
 Steinberg::PFactoryInfo makeFactoryInfo(const char* vendor, const char* url, const char* email) {

@@ -5,29 +5,31 @@ namespace Vst3Adapter::detail {
 namespace {
 
 // The code point of the sequence at `in`, advancing `in`; -1 for a lead byte that starts
-// nothing, a sequence cut short by the terminator, or a surrogate.
+// nothing, a lead byte not followed by its continuation bytes (the terminator included), a
+// longer sequence than its code point needs, or a surrogate.
 long decode(const unsigned char*& in) {
     const unsigned lead = *in;
     int following = 0;
     long code = 0;
+    long lowest = 0;
     if (lead < 0x80) {
         following = 0, code = lead;
     } else if ((lead & 0xE0) == 0xC0) {
-        following = 1, code = lead & 0x1F;
+        following = 1, code = lead & 0x1F, lowest = 0x80;
     } else if ((lead & 0xF0) == 0xE0) {
-        following = 2, code = lead & 0x0F;
+        following = 2, code = lead & 0x0F, lowest = 0x800;
     } else if ((lead & 0xF8) == 0xF0) {
-        following = 3, code = lead & 0x07;
+        following = 3, code = lead & 0x07, lowest = 0x10000;
     } else {
         return -1;
     }
     for (int i = 1; i <= following; ++i) {
-        if (in[i] == 0) {
+        if ((in[i] & 0xC0) != 0x80) {
             return -1;
         }
         code = (code << 6) | (in[i] & 0x3F);
     }
-    if (code >= 0xD800 && code <= 0xDFFF) {
+    if (code < lowest || (code >= 0xD800 && code <= 0xDFFF)) {
         return -1;
     }
     in += following + 1;
