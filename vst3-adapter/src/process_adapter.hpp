@@ -46,7 +46,7 @@ public:
     };
     // Notes held at once; a note started while all are held is not tracked.
     static constexpr std::size_t maxActiveNotes = 128;
-    // Events a block holds without allocating.
+    // Events a block holds; the host's events past them are dropped, never allocated for.
     static constexpr std::size_t reservedEvents = 8192;
 
     ProcessAdapter() = default;

@@ -102,6 +102,9 @@ Event vst3Event(std::uint32_t time, uint16 type) {
 template <class Record>
 void ProcessAdapter::enqueue(const Record& record) {
     static_assert(sizeof(Record) <= sizeof(EventSlot));
+    if (events_.size() == events_.capacity()) {
+        return;  // a block's events past those reserved are dropped rather than allocated
+    }
     order_.push_back(static_cast<std::uint32_t>(events_.size()));
     std::memcpy(&events_.emplace_back(), &record, sizeof record);
 }
