@@ -54,7 +54,8 @@ public:
     ProcessAdapter& operator=(const ProcessAdapter&) = delete;
 
     // `maxSamplesPerBlock` and the event bus counts are accepted for the owner's convenience
-    // and not needed. `activeGestures` holds the VST3 ids with an open plug-in gesture.
+    // and not needed. `activeGestures` holds the VST3 ids with an open plug-in gesture; no more
+    // are held than the owner reserved room for.
     void setupProcessing(const clap_plugin_t* plugin, const clap_plugin_params_t* params,
                          Steinberg::Vst::BusList& audioInputs,
                          Steinberg::Vst::BusList& audioOutputs, std::uint32_t maxSamplesPerBlock,
