@@ -206,16 +206,18 @@ void ClapAsVst3::deliverQueuedEdits() {
 void ClapAsVst3::onIdle() {
     deliverQueuedEdits();
 
-    if (requestFlush) {
+    if (requestFlush && plugin) {
+        // Set up before the locks are taken: the set-up allocates, and a block or a change of
+        // processing may be waiting for them.
+        Clap::ProcessAdapter flusher;
+        flusher.setupProcessing(plugin->instance(), plugin->extensions().params, audioInputs,
+                                audioOutputs, 0, 0, 0, parameters, componentHandler, this,
+                                openGestures, false, false);
         SpinLockGuard processGuard(processLock);
         std::lock_guard processingGuard(processingMutex);
         requestFlush = false;
         // While the host sends blocks the plug-in takes its parameter changes out in the next.
-        if ((!processing || !processCalled) && plugin) {
-            Clap::ProcessAdapter flusher;
-            flusher.setupProcessing(plugin->instance(), plugin->extensions().params, audioInputs,
-                                    audioOutputs, 0, 0, 0, parameters, componentHandler, this,
-                                    openGestures, false, false);
+        if (!processing || !processCalled) {
             const Clap::Raise audio = Clap::Plugin::AlwaysAudioThread();
             flusher.flush();
         }

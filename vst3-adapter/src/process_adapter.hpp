@@ -46,7 +46,7 @@ public:
     };
     // Notes held at once; a note started while all are held is not tracked.
     static constexpr std::size_t maxActiveNotes = 128;
-    // Events a block holds without allocating.
+    // Events a block holds; the host's events past them are dropped, never allocated for.
     static constexpr std::size_t reservedEvents = 8192;
 
     ProcessAdapter() = default;
@@ -54,7 +54,8 @@ public:
     ProcessAdapter& operator=(const ProcessAdapter&) = delete;
 
     // `maxSamplesPerBlock` and the event bus counts are accepted for the owner's convenience
-    // and not needed. `activeGestures` holds the VST3 ids with an open plug-in gesture.
+    // and not needed. `activeGestures` holds the VST3 ids with an open plug-in gesture; no more
+    // are held than the owner reserved room for.
     void setupProcessing(const clap_plugin_t* plugin, const clap_plugin_params_t* params,
                          Steinberg::Vst::BusList& audioInputs,
                          Steinberg::Vst::BusList& audioOutputs, std::uint32_t maxSamplesPerBlock,

@@ -23,9 +23,6 @@ namespace Clap {
 
 namespace {
 
-// Open gestures the plug-in may hold at once; the owner reserves as many.
-constexpr std::size_t maxOpenGestures = 8192;
-
 // A sample offset inside a block of `samples` (0 for an empty block).
 std::uint32_t offsetInBlock(std::int64_t offset, int32 samples) {
     if (samples <= 0 || offset <= 0) {
@@ -102,6 +99,9 @@ Event vst3Event(std::uint32_t time, uint16 type) {
 template <class Record>
 void ProcessAdapter::enqueue(const Record& record) {
     static_assert(sizeof(Record) <= sizeof(EventSlot));
+    if (events_.size() == events_.capacity()) {
+        return;  // a block's events past those reserved are dropped rather than allocated
+    }
     order_.push_back(static_cast<std::uint32_t>(events_.size()));
     std::memcpy(&events_.emplace_back(), &record, sizeof record);
 }
@@ -346,7 +346,7 @@ bool ProcessAdapter::enqueueOutputEvent(const clap_event_header_t* event) {
         if (const Vst3Parameter* parameter = parameterByClapId(gesture.param_id)) {
             const ParamID id = parameter->getInfo().id;
             // Never grows past what the owner reserved, so the audio thread does not allocate.
-            if (activeGestures_->size() < maxOpenGestures) {
+            if (activeGestures_->size() < activeGestures_->capacity()) {
                 activeGestures_->push_back(id);
             }
             if (automation_ != nullptr) {

@@ -241,6 +241,24 @@ TEST(InputEvents, ActiveNotesAreBoundedAndNeverAllocate) {
     EXPECT_EQ(call.events[130].expression.note_id, 20127);
 }
 
+// A host may send more events than a block holds: the rest are dropped, never allocated for.
+TEST(InputEvents, ABlockHoldsItsReservedEventsWithoutAllocating) {
+    AdapterFixture fixture;
+    const std::size_t sent = Clap::ProcessAdapter::reservedEvents + 10;
+    for (std::size_t i = 0; i < sent; ++i) {
+        fixture.inputEvents.events.push_back(noteOff(0, 60, static_cast<int32>(i)));
+    }
+    fixture.fake.record = false;
+    ProcessData data = fixture.block(16);
+    {
+        ondrix_testing::AllocationCounter counter;
+        fixture.adapter.process(data);
+        EXPECT_EQ(counter.count(), 0u);
+    }
+    fixture.fake.record = true;
+    EXPECT_EQ(fixture.run().events.size(), Clap::ProcessAdapter::reservedEvents);
+}
+
 TEST(InputEvents, MidiMappingParametersBecomeChannelMessages) {
     AdapterFixture fixture;
     fixture.addMidiParameter(3, 7, 1000);

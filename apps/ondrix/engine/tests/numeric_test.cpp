@@ -37,6 +37,15 @@ T library_frac(T x) {
     return r < T(0) ? r + T(1) : r;
 }
 
+// Every hand-made float operation against its C library counterpart.
+void expect_float_matches(float x) {
+    expect_same(frac(x), library_frac(x));
+    expect_same(round(x), std::round(x));
+    expect_same(floor(x), std::floor(x));
+    expect_same(trunc(x), std::trunc(x));
+    expect_same(remainder4(x), std::fmod(x, 4.0f));
+}
+
 TEST(Numeric, MatchesTheCLibrary) {
     const float inf = std::numeric_limits<float>::infinity();
     const std::vector<float> floats = {
@@ -48,11 +57,7 @@ TEST(Numeric, MatchesTheCLibrary) {
     };
     for (float x : floats) {
         SCOPED_TRACE(x);
-        expect_same(frac(x), library_frac(x));
-        expect_same(round(x), std::round(x));
-        expect_same(floor(x), std::floor(x));
-        expect_same(trunc(x), std::trunc(x));
-        expect_same(remainder4(x), std::fmod(x, 4.0f));
+        expect_float_matches(x);
     }
     const std::vector<double> doubles = {
         0.0,
@@ -84,11 +89,7 @@ TEST(Numeric, MatchesTheCLibraryAcrossTheWholeRange) {
     for (std::uint64_t u = 0; u <= 0xffffffffu; u += 65537u) {
         const float x = std::bit_cast<float>(static_cast<std::uint32_t>(u));
         SCOPED_TRACE(x);
-        expect_same(frac(x), library_frac(x));
-        expect_same(round(x), std::round(x));
-        expect_same(floor(x), std::floor(x));
-        expect_same(trunc(x), std::trunc(x));
-        expect_same(remainder4(x), std::fmod(x, 4.0f));
+        expect_float_matches(x);
         const double d = std::bit_cast<double>(u * 0x9e3779b97f4a7c15ull);
         expect_same(frac(d), library_frac(d));
         expect_same(frac(static_cast<double>(x)), library_frac(static_cast<double>(x)));
