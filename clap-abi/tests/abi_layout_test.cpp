@@ -158,6 +158,14 @@ TEST(ClapAbi, LaterExtensionsAndFactoriesHaveTheirPublishedLayout) {
         {CLAP_OFFSET(clap_plugin_factory_as_vst3_t, get_compatibility_json), 32},
         {CLAP_SIZE(clap_plugin_factory_as_aax_t), 8},
         {"CLAP_PARAM_IS_ENUM", CLAP_PARAM_IS_ENUM, 0x10000},
+        {CLAP_SIZE(clap_plugin_posix_fd_support_t), 8},
+        {CLAP_SIZE(clap_host_posix_fd_support_t), 24},
+        {CLAP_OFFSET(clap_host_posix_fd_support_t, modify_fd), 8},
+        {CLAP_OFFSET(clap_host_posix_fd_support_t, unregister_fd), 16},
+        {"CLAP_POSIX_FD_READ", CLAP_POSIX_FD_READ, 1},
+        {"CLAP_POSIX_FD_WRITE", CLAP_POSIX_FD_WRITE, 2},
+        {"CLAP_POSIX_FD_ERROR", CLAP_POSIX_FD_ERROR, 4},
+        {"sizeof clap_posix_fd_flags_t", sizeof(clap_posix_fd_flags_t), 4},
     };
 #undef CLAP_OFFSET
 #undef CLAP_SIZE
@@ -188,6 +196,7 @@ TEST(ClapAbi, LaterExtensionsAndFactoriesHaveTheirPublishedLayout) {
         {CLAP_TEXT(CLAP_PLUGIN_FACTORY_INFO_VST3), "clap.plugin-factory-info-as-vst3/1"},
         {CLAP_TEXT(CLAP_PLUGIN_FACTORY_INFO_VST3_V0), "clap.plugin-factory-info-as-vst3/0"},
         {CLAP_TEXT(CLAP_PLUGIN_FACTORY_INFO_AAX), "clap.plugin-factory-info-as-aax/1"},
+        {CLAP_TEXT(CLAP_EXT_POSIX_FD_SUPPORT), "clap.posix-fd-support"},
     };
 #undef CLAP_TEXT
     for (const Text& t : texts) {

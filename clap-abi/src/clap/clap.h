@@ -21,6 +21,7 @@
 #include "ext/log.h"
 #include "ext/note-ports.h"
 #include "ext/params.h"
+#include "ext/posix-fd-support.h"
 #include "ext/render.h"
 #include "ext/state.h"
 #include "ext/tail.h"
