@@ -238,6 +238,19 @@ describe('sizes, layout and display', () => {
     expect(await stored()).toMatchObject({ share: 0.5 });
   });
 
+  it('keeps the scope inside its share of the height, clear of the splitter below it', async () => {
+    await session.open();
+    for (const share of [0.3, 0.5, 0.85]) {
+      await page.evaluate((s) => localStorage.setItem('vantrel.ondrix.layout', JSON.stringify({ share: s })), share);
+      await page.reload();
+      await page.getByText('120 BPM').waitFor();
+      const scope = (await page.getByLabel('Scope', { exact: true }).boundingBox())!;
+      const splitter = (await page.getByRole('separator', { name: 'Scope height' }).boundingBox())!;
+      expect(scope.y + scope.height).toBeLessThanOrEqual(splitter.y);
+      expect(scope.y + scope.height).toBeGreaterThan(splitter.y - 10);
+    }
+  });
+
   it('redraws the scope as live values arrive', async () => {
     await session.open();
     await pluginPatchWhere((p) => p !== null);
