@@ -2,11 +2,13 @@ import { mkdirSync } from 'node:fs';
 import { join } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { isDeepStrictEqual } from 'node:util';
+import type { Locator } from 'playwright-core';
 import { describe, expect, it } from 'vitest';
 import { starterPatch } from '../src/patch/model';
 import type { Patch } from '../src/patch/types';
 import { canonicalJson } from '../src/text';
 import { ENGINE, eachTestOnItsOwnServer, page, screenshotName, server, session, until } from './harness';
+import { readPng } from './png';
 
 const SHOTS = fileURLToPath(new URL('../../../../../build/page-e2e/screenshots/', import.meta.url));
 
@@ -49,6 +51,28 @@ describe('themes', () => {
       await page.waitForTimeout(200); // the switches' thumbs slide
       await page.screenshot({ path: join(SHOTS, screenshotName(`theme-${id}`)) });
     }
+  });
+
+  it('draws its own controls in the theme\'s colours and sizes, whatever the engine', async () => {
+    await session.open();
+    await pluginPatchWhere((p) => p !== null);
+    // A list box is as tall as the buttons beside it.
+    const select = (await theme().boundingBox())!;
+    expect(select.height).toBeCloseTo((await page.getByRole('button', { name: 'New patch' }).boundingBox())!.height, 0);
+    const colour = (name: string) =>
+      page.evaluate((n) => getComputedStyle(document.documentElement).getPropertyValue(n).trim(), name);
+    const middle = async (l: Locator) => {
+      const b = (await l.boundingBox())!;
+      return [b.x + b.width / 2, b.y + b.height / 2] as const;
+    };
+    const logo = await middle(page.locator('.logo'));
+    const unticked = await middle(page.getByRole('checkbox', { name: 'Unipolar' }));
+    const slider = (await page.getByRole('slider', { name: 'Smooth' }).boundingBox())!;
+    const shot = readPng(await page.screenshot());
+    expect(shot.at(...logo)).toBe(await colour('--tap1'));
+    expect(shot.at(...unticked)).toBe(await colour('--track'));
+    // The thumb of a slider at 0, at the left end.
+    expect(shot.at(slider.x + 7, slider.y + slider.height / 2)).toBe(await colour('--accent'));
   });
 
   it('"system" follows the system\'s setting as it changes', async ({ skip }) => {
