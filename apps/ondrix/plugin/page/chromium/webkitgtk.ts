@@ -6,6 +6,9 @@
 //   it serves (its /__test/start-scripts hook). They run before the page's own scripts, as
 //   Playwright's do, but only in documents from the page server.
 // - Input is real: pointer and key actions go through WebKitGTK's own event handling.
+// - The colour scheme is the display's: emulateMedia switches the GTK theme between light and
+//   dark through an XSETTINGS manager, as a desktop does (see system-theme.ts); each new context
+//   starts light.
 // - Page errors, console errors, dialogs and requests are recorded inside the page by a start-up
 //   script of this backend and handed to the Playwright-style listeners before every navigation
 //   and when the context closes.
@@ -14,6 +17,7 @@
 import { writeFileSync } from 'node:fs';
 import type { Browser, BrowserContext, Locator, Page } from 'playwright-core';
 import { domQuery, type Found, type Step } from './dom-query';
+import { SystemTheme } from './system-theme';
 import { type Action, Driver, type Session, type Source, WebDriverError } from './webdriver';
 
 const DEFAULT_TIMEOUT = 30_000;
@@ -450,6 +454,25 @@ class WebKitPage {
     return png;
   }
 
+  /** Only the colour scheme, and only by the display's theme (all windows on it follow). */
+  async emulateMedia({ colorScheme, ...rest }: { colorScheme?: 'light' | 'dark' | 'no-preference' | null }) {
+    if (Object.keys(rest).length > 0) throw new Error(`page.emulateMedia takes only colorScheme in WebKitGTK`);
+    if (colorScheme === undefined) return;
+    const theme = this.context.theme;
+    if (!theme?.running) throw new Error('page.emulateMedia in WebKitGTK needs xsettingsd serving the display');
+    const dark = colorScheme === 'dark';
+    // A query list made before the change sees it when the page's own do: at the next rendering
+    // update, where their "change" events go out (a new query sees it at once).
+    const watch = `return (window.__schemeWatch ??= matchMedia('(prefers-color-scheme: dark)')).matches`;
+    await this.session.execute(watch);
+    theme.set(dark);
+    const end = Date.now() + DEFAULT_TIMEOUT;
+    while ((await this.session.execute(watch)) !== dark) {
+      if (Date.now() > end) throw new Error(`the page did not see the ${colorScheme} colour scheme`);
+      await sleep(25);
+    }
+  }
+
   async setViewportSize(size: { width: number; height: number }) {
     // The window's frame: whatever the window has beyond the viewport.
     await this.session.setWindowRect(size.width, size.height);
@@ -487,6 +510,7 @@ class WebKitContext {
   constructor(
     private readonly driver: Driver,
     private readonly viewport: { width: number; height: number },
+    readonly theme: SystemTheme | null,
   ) {}
 
   async addInitScript(script: string | { content: string }) {
@@ -519,12 +543,18 @@ class WebKitContext {
   }
 }
 
-/** The driver, started once per test file like Playwright's browser. */
+/** The driver and the display's theme, started once per test file like Playwright's browser. */
 export async function launchWebKitGTK(): Promise<Browser> {
+  const theme = await SystemTheme.start();
   const driver = await Driver.start();
   return standIn<Browser>({
-    newContext: async ({ viewport = { width: 1280, height: 720 } }: { viewport?: { width: number; height: number } } = {}) =>
-      standIn<BrowserContext>(new WebKitContext(driver, viewport), 'context'),
-    close: () => driver.quit(),
+    async newContext({ viewport = { width: 1280, height: 720 } }: { viewport?: { width: number; height: number } } = {}) {
+      theme?.set(false);
+      return standIn<BrowserContext>(new WebKitContext(driver, viewport, theme), 'context');
+    },
+    async close() {
+      await driver.quit();
+      theme?.stop();
+    },
   }, 'browser');
 }
