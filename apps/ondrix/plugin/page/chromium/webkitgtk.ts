@@ -168,7 +168,7 @@ class WebKitLocator {
   }
 
   async count() {
-    return ((await this.found()) as Found).count;
+    return (await this.found()).count;
   }
 
   async boundingBox() {
