@@ -8,6 +8,7 @@
 // `setupProcessing` on the main thread while the owner is not processing. Owner: the VST3
 // component, from activation to deactivation; it owns everything passed to `setupProcessing`.
 
+#include "bus_buffers.hpp"
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
 #include "pluginterfaces/vst/ivstevents.h"
 #include "pluginterfaces/vst/ivsteditcontroller.h"
@@ -53,9 +54,10 @@ public:
     ProcessAdapter(const ProcessAdapter&) = delete;
     ProcessAdapter& operator=(const ProcessAdapter&) = delete;
 
-    // `maxSamplesPerBlock` and the event bus counts are accepted for the owner's convenience
-    // and not needed. `activeGestures` holds the VST3 ids with an open plug-in gesture; no more
-    // are held than the owner reserved room for.
+    // `maxSamplesPerBlock` is the room reserved for the channels a host leaves out of a bus's
+    // record; the event bus counts are accepted for the owner's convenience and not needed.
+    // `activeGestures` holds the VST3 ids with an open plug-in gesture; no more are held than the
+    // owner reserved room for.
     void setupProcessing(const clap_plugin_t* plugin, const clap_plugin_params_t* params,
                          Steinberg::Vst::BusList& audioInputs,
                          Steinberg::Vst::BusList& audioOutputs, std::uint32_t maxSamplesPerBlock,
@@ -65,8 +67,8 @@ public:
                          IAutomation* automation, std::vector<std::uint32_t>& activeGestures,
                          bool polyPressureExpressions, bool tuningExpressions);
 
-    // One block. A block whose buffers do not match the buses, or of no samples, becomes a
-    // parameter flush with the block's input events.
+    // One block. A block whose buffers do not match the buses (see BusBuffers::connect), or of
+    // no samples, becomes a parameter flush with the block's input events.
     void process(Steinberg::Vst::ProcessData& data);
     // Hands the plug-in an empty event list to take parameter changes out (main thread).
     void flush();
@@ -86,12 +88,11 @@ private:
         clap_event_midi_sysex_t sysex;
     };
 
-    void setupBuffers(Steinberg::Vst::BusList& buses, std::vector<clap_audio_buffer_t>& buffers);
     void translateTransport(const Steinberg::Vst::ProcessContext* context);
     void processInputEvents(Steinberg::Vst::IEventList* events, Steinberg::int32 samples);
     void processParameterChanges(Steinberg::Vst::IParameterChanges* changes,
                                  Steinberg::int32 samples);
-    bool connectBuffers(const Steinberg::Vst::ProcessData& data);
+    bool connectBuffers(const Steinberg::Vst::ProcessData& data, std::uint32_t frames);
     template <class Record>
     void enqueue(const Record& record);
 
@@ -124,8 +125,8 @@ private:
     std::vector<std::uint32_t>* activeGestures_ = nullptr;
 
     std::array<ActiveNote, maxActiveNotes> activeNotes_{};
-    std::vector<clap_audio_buffer_t> inputBuffers_;
-    std::vector<clap_audio_buffer_t> outputBuffers_;
+    BusBuffers inputBuffers_;
+    BusBuffers outputBuffers_;
     clap_event_transport_t transport_{};
     clap_input_events_t inputEvents_{};
     clap_output_events_t outputEvents_{};
