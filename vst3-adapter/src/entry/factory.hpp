@@ -2,7 +2,7 @@
 
 // The module's class factory over the CLAP side: one audio-module class per CLAP plug-in, and
 // the compatibility and ARA classes when the CLAP side describes them. The module keeps the
-// library, the creation contexts and the factory record (see wrapasvst3_entry.cpp); everything
+// library, the creation contexts and the factory record (see module/vst3_entry.cpp); everything
 // here works on what it is given, so a library of any entry can stand behind it.
 // Threads: the host's main thread.
 
