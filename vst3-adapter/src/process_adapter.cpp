@@ -98,8 +98,12 @@ void ProcessAdapter::process(ProcessData& data) {
 
     events_.clear();
     order_.clear();
+    blockDrops_ = 0;
     processInputEvents(data.inputEvents, samples);
     processParameterChanges(data.inputParameterChanges, samples);
+    if (blockDrops_ > 0) {
+        droppedEvents_.fetch_add(blockDrops_, std::memory_order_relaxed);
+    }
     // Input events come before parameter changes at equal times: ties keep the arrival order.
     std::sort(order_.begin(), order_.end(), [this](std::uint32_t a, std::uint32_t b) {
         const std::uint32_t ta = events_[a].header.time;
