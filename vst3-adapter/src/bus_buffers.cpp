@@ -16,7 +16,8 @@ void BusBuffers::setup(BusList& buses, std::uint32_t maxFrames) {
         clap_audio_buffer_t& buffer = buffers_.emplace_back();
         BusInfo info{};
         if (bus && bus->getInfo(info)) {
-            buffer.channel_count = static_cast<std::uint32_t>(std::max<int32>(info.channelCount, 0));
+            buffer.channel_count =
+                static_cast<std::uint32_t>(std::max<int32>(info.channelCount, 0));
         }
         firstChannel_.push_back(channels);
         channels += buffer.channel_count;
@@ -38,9 +39,9 @@ bool BusBuffers::connect(const AudioBusBuffers* records, int32 count, std::uint3
             return false;
         }
         Sample32** host = record.channelBuffers32;
-        const bool whole = channels == 0 ||
-                           (host != nullptr && std::none_of(host, host + channels,
-                                                            [](Sample32* c) { return !c; }));
+        const bool whole =
+            channels == 0 || (host != nullptr &&
+                              std::none_of(host, host + channels, [](Sample32* c) { return !c; }));
         if (whole) {
             buffer.data32 = host;
             continue;
