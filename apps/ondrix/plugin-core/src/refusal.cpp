@@ -118,10 +118,16 @@ std::optional<std::string> state_refusal(std::string_view document) {
     if (!state.is_object()) return std::nullopt;
     const auto patch = state.find("patch");
     if (patch == state.end() || patch->is_null()) return std::nullopt;
-    if (auto refused = patch_refusal(only_the_patch(document))) return refused;
-    // The text reader is the stricter one; this only makes sure no refusal goes unexplained.
-    if (const auto read = Patch::from_json_tree(*patch); !read) return read.error();
-    return std::nullopt;
+    const auto read = Patch::from_json_tree(*patch);
+    if (read) {
+        if (fits_in_state(*patch)) return std::nullopt;
+        return std::string(PATCH_TOO_LARGE);
+    }
+    // The text reader gives the position. It reads every value as written, where the tree keeps
+    // the last of a key given twice, so it may find nothing wrong; the tree reader's message
+    // stands then.
+    const auto located = Patch::from_json_text(only_the_patch(document));
+    return located ? read.error() : located.error();
 }
 
 }  // namespace ondrix_plugin_core

@@ -16,8 +16,8 @@ namespace ondrix_plugin_core {
 std::optional<std::string> patch_refusal(std::string_view text);
 
 // Why Core::load_state refuses `document`: STATE_TOO_LARGE, the JSON parser's message or the
-// patch reader's, with the line and column in the document, or PATCH_TOO_LARGE. None when it is
-// accepted.
+// patch reader's, with the line and column in the document, or PATCH_TOO_LARGE. None exactly
+// when load_state accepts it.
 std::optional<std::string> state_refusal(std::string_view document);
 
 }  // namespace ondrix_plugin_core
