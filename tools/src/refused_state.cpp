@@ -1,129 +1,54 @@
 #include "refused_state.hpp"
 
-#include <cstddef>
-#include <optional>
 #include <string>
-#include <utility>
 
-#include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
 #include "document_limit.hpp"
 #include "json/parse.hpp"
-#include "settings/patch.hpp"
+#include "refusal.hpp"
+#include "state_document.hpp"
 
 namespace ondrix_tools {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-bool is_space(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+bool is_state_document(const nlohmann::json& tree) {
+    return tree.is_object() && tree.contains("patch");
 }
 
-// Scans values of a text already known to be valid JSON, to find where one member stands.
-class Scanner {
-  public:
-    explicit Scanner(std::string_view text) : text_(text) {}
-
-    std::size_t at() const { return at_; }
-    char peek() {
-        while (at_ < text_.size() && is_space(text_[at_])) ++at_;
-        return at_ < text_.size() ? text_[at_] : '\0';
+// Why the plug-in refuses the bare patch in `file` (read as `text`, with the positions of the
+// file) once the host has wrapped it in a state document as it is, white space included.
+std::string bare_patch_reason(std::string_view file, std::string_view text) {
+    if (auto refused = ondrix_plugin_core::patch_refusal(text)) return *refused;
+    if (state_document_from_file(file).size() > ondrix_plugin_core::MAX_DOCUMENT_BYTES) {
+        return std::string(ondrix_plugin_core::PATCH_TOO_LARGE);
     }
-    void take() { ++at_; }
-
-    // The string that starts here, decoded.
-    std::string string() {
-        peek();
-        const std::size_t start = at_;
-        skip_string();
-        const auto key = nlohmann::json::parse(text_.substr(start, at_ - start), nullptr, false);
-        return key.is_string() ? key.get<std::string>() : std::string();
-    }
-
-    void skip_value() {
-        const char first = peek();
-        if (first == '"') return skip_string();
-        if (first != '{' && first != '[') {
-            while (at_ < text_.size() && !is_space(text_[at_]) && text_[at_] != ',' &&
-                   text_[at_] != '}' && text_[at_] != ']') {
-                ++at_;
-            }
-            return;
-        }
-        std::size_t depth = 0;
-        do {
-            const char c = text_[at_];
-            if (c == '"') {
-                skip_string();
-                continue;
-            }
-            if (c == '{' || c == '[') ++depth;
-            if (c == '}' || c == ']') --depth;
-            ++at_;
-        } while (depth > 0);
-    }
-
-  private:
-    void skip_string() {
-        ++at_;  // the opening quote
-        while (text_[at_] != '"') at_ += text_[at_] == '\\' ? 2 : 1;
-        ++at_;
-    }
-
-    std::string_view text_;
-    std::size_t at_ = 0;
-};
-
-// Where the value of the top-level member "patch" stands (the last one, which the parse keeps).
-std::pair<std::size_t, std::size_t> patch_member(std::string_view object) {
-    Scanner scan(object);
-    std::pair<std::size_t, std::size_t> found{0, 0};
-    scan.peek();
-    scan.take();  // {
-    while (scan.peek() != '}') {
-        const std::string key = scan.string();
-        scan.peek();
-        scan.take();  // :
-        scan.peek();
-        const std::size_t start = scan.at();
-        scan.skip_value();
-        if (key == "patch") found = {start, scan.at()};
-        if (scan.peek() == ',') scan.take();
-    }
-    return found;
+    return {};
 }
 
 }  // namespace
 
 std::string refused_state_reason(std::string_view file) {
     if (file.size() > ondrix_plugin_core::MAX_DOCUMENT_BYTES) {
-        return fmt::format("it is larger than {} MiB, the most the plug-in reads as a state",
-                           ondrix_plugin_core::MAX_DOCUMENT_BYTES >> 20);
+        return std::string(ondrix_plugin_core::STATE_TOO_LARGE);
     }
     const auto tree = ondrix_engine::json::parse(file);
-    std::string text(file);
-    if (!tree) {
-        // A bare patch may open with a byte-order mark, which the host leaves out.
-        if (!file.starts_with(kByteOrderMark)) return tree.error();
-        text.replace(0, kByteOrderMark.size(), kByteOrderMark.size(), ' ');
-        const auto after_mark = ondrix_engine::json::parse(text);
-        if (!after_mark) return after_mark.error();
-        if (after_mark.value().is_object() && after_mark.value().contains("patch")) {
-            return tree.error();  // a state document is passed on as it is, mark included
-        }
-    } else if (tree.value().is_object() && tree.value().contains("patch")) {
-        if (tree.value()["patch"].is_null()) return {};
-        // Everything but the patch becomes white space, line breaks kept, so that the reader's
-        // positions are those of the file.
-        const auto [start, end] = patch_member(file);
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            if ((i < start || i >= end) && text[i] != '\n') text[i] = ' ';
-        }
+    if (tree) {
+        if (!is_state_document(tree.value())) return bare_patch_reason(file, file);
+        return ondrix_plugin_core::state_refusal(file).value_or(std::string());
     }
-    const auto patch = ondrix_engine::settings::Patch::from_json_text(text);
-    return patch ? std::string() : patch.error();
+    // A bare patch may open with a byte-order mark, which the host leaves out; read with the
+    // mark's bytes as spaces, its positions stay the file's.
+    if (!file.starts_with(kByteOrderMark)) return tree.error();
+    std::string text(file);
+    text.replace(0, kByteOrderMark.size(), kByteOrderMark.size(), ' ');
+    const auto after_mark = ondrix_engine::json::parse(text);
+    if (!after_mark) return after_mark.error();
+    // A state document is passed on as it is, mark included.
+    if (is_state_document(after_mark.value())) return tree.error();
+    return bare_patch_reason(file, text);
 }
 
 }  // namespace ondrix_tools

@@ -8,7 +8,8 @@ namespace ondrix_tools {
 
 // What is wrong with `file` as a state document or bare patch for Vantrel Ondrix, as the plug-in
 // reads it: the bound on its size, the JSON parser's message or the patch reader's, with the line
-// and column in the file itself. Empty when the readers find nothing wrong.
+// and column in the file itself, or a patch whose saved state would pass the bound. Empty when
+// the readers find nothing wrong.
 std::string refused_state_reason(std::string_view file);
 
 }  // namespace ondrix_tools

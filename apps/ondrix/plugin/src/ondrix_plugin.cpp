@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "extensions.hpp"
+#include "refusal.hpp"
 
 namespace vantrel_ondrix_plugin {
 namespace {
@@ -43,8 +44,12 @@ Outcome<bool> MainThread::load(InputStream& stream) {
     auto bytes = stream.read_to_end(ondrix_plugin_core::MAX_DOCUMENT_BYTES + 1);
     if (auto* error = std::get_if<IoError>(&bytes))
         return PluginWrapperError::plugin(error->text());
-    if (!core_->load_state(std::get<std::string>(bytes))) {
-        return PluginWrapperError::plugin("Couldn't read the plugin state");
+    const std::string& document = std::get<std::string>(bytes);
+    if (!core_->load_state(document)) {
+        // The host shows only its log: the readers' account, with the line and column in the
+        // document, follows on a line of its own.
+        return PluginWrapperError::plugin("Couldn't read the plugin state",
+                                          ondrix_plugin_core::state_refusal(document));
     }
     return true;
 }

@@ -26,7 +26,8 @@ class MainThread {
 
     // Writes the state document into the host's stream.
     Outcome<bool> save(OutputStream& stream);
-    // Reads the whole stream and applies it as a state document.
+    // Reads the whole stream and applies it as a state document. A refused document is reported
+    // with the reason on a second line.
     Outcome<bool> load(InputStream& stream);
 
     // Makes the editor's web view inside the host's view (null: no usable window). Edits the

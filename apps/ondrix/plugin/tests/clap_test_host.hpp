@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,9 @@ struct LogLine {
     std::int32_t severity;
     std::string message;
     friend bool operator==(const LogLine&, const LogLine&) = default;
+    friend void PrintTo(const LogLine& line, std::ostream* out) {
+        *out << line.severity << " \"" << line.message << '"';
+    }
 };
 
 // A host for tests: answers "clap.log" (unless made without it) and records every line, and
