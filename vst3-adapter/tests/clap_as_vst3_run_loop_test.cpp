@@ -155,7 +155,7 @@ TEST_F(RunLoop, AWatchedFdIsToldWhatItIsReadyFor) {
         return !seen.empty();
     }));
     EXPECT_EQ(seen, Calls{"on_timer " + std::to_string(id)});
-    ASSERT_TRUE(fake.unregisterTimer(id));
+    view = nullptr;  // lets go of the loop before it goes
 }
 
 // The plug-in's registrations are kept while the loops come and go, and each time sit on the
