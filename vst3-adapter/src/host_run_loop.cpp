@@ -166,8 +166,9 @@ void HostRunLoop::follow() {
         refused |= !place(timer);
     }
     if (refused) {
-        os::logWithLocation(__FILE__, __LINE__, __func__,
-                            "the host's run loop refused a file descriptor or timer of the plug-in");
+        os::logWithLocation(
+            __FILE__, __LINE__, __func__,
+            "the host's run loop refused a file descriptor or timer of the plug-in");
     }
 }
 

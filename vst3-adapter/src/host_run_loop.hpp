@@ -41,9 +41,9 @@ public:
     // The plug-in's file descriptors, watched for CLAP_POSIX_FD_READ, _WRITE and _ERROR. The
     // loop tells only of readable fds: one watched for room to write, or for errors alone, is
     // looked at every `os::kIntervall` ms instead. Errors and hang-ups are told whatever was
-    // asked for, as poll tells them. False for a negative fd, for one watched already (add) or not watched (modify,
-    // remove), and when the loop in use refuses it. With no loop in use an fd is kept and
-    // watched once one comes.
+    // asked for, as poll tells them. False for a negative fd, for one watched already (add) or
+    // not watched (modify, remove), and when the loop in use refuses it. With no loop in use an
+    // fd is kept and watched once one comes.
     bool addFd(int fd, clap_posix_fd_flags_t flags);
     bool modifyFd(int fd, clap_posix_fd_flags_t flags);
     bool removeFd(int fd);

@@ -176,9 +176,10 @@ tresult PLUGIN_API WrappedView::attached(void* parent, FIDString type) {
     // An X11 editor does its main-thread work on the host's loop; without one it would freeze.
     if (sameText(Clap::editorWindowApi, CLAP_WINDOW_API_X11) &&
         (runLoop == nullptr || runLoop->loop() == nullptr)) {
-        os::logWithLocation(__FILE__, __LINE__, __func__,
-                            "the host gave no run loop (Steinberg::Linux::IRunLoop) with the view's "
-                            "frame or its context: the editor does not open");
+        os::logWithLocation(
+            __FILE__, __LINE__, __func__,
+            "the host gave no run loop (Steinberg::Linux::IRunLoop) with the view's "
+            "frame or its context: the editor does not open");
         return kResultFalse;
     }
     setHandle(window, parent);

@@ -93,7 +93,8 @@ TEST_F(RunLoop, TheEditorsFdAndTimerRunOnTheFramesLoopUntilTerminate) {
     openView(&frame);
     ASSERT_EQ(view->attached(x11Window, kPlatformTypeX11EmbedWindowID), kResultOk);
     EXPECT_EQ(fake.take(), Calls{"set_parent x11 4200"});
-    EXPECT_EQ(loop.take(), (Calls{"registerEventHandler " + std::to_string(fd), "registerTimer 30"}))
+    EXPECT_EQ(loop.take(),
+              (Calls{"registerEventHandler " + std::to_string(fd), "registerTimer 30"}))
         << "a timer runs no faster than every 30 ms";
 
     pair.send();

@@ -80,7 +80,8 @@ public:
 
     std::vector<std::string> take() { return std::exchange(calls, {}); }
 
-    tresult PLUGIN_API registerEventHandler(IEventHandler* handler, Linux::FileDescriptor fd) override {
+    tresult PLUGIN_API registerEventHandler(IEventHandler* handler,
+                                            Linux::FileDescriptor fd) override {
         calls.push_back("registerEventHandler " + std::to_string(fd));
         if (answer == kResultOk) {
             fds.push_back({handler, fd});
@@ -90,7 +91,9 @@ public:
     }
     tresult PLUGIN_API unregisterEventHandler(IEventHandler* handler) override {
         for (const Fd& f : fds) {
-            if (f.handler == handler) calls.push_back("unregisterEventHandler " + std::to_string(f.fd));
+            if (f.handler == handler) {
+                calls.push_back("unregisterEventHandler " + std::to_string(f.fd));
+            }
         }
         return drop(fds, handler) ? kResultOk : kInvalidArgument;
     }
@@ -104,7 +107,9 @@ public:
     }
     tresult PLUGIN_API unregisterTimer(ITimerHandler* handler) override {
         for (const Timer& t : timers) {
-            if (t.handler == handler) calls.push_back("unregisterTimer " + std::to_string(t.interval));
+            if (t.handler == handler) {
+                calls.push_back("unregisterTimer " + std::to_string(t.interval));
+            }
         }
         return drop(timers, handler) ? kResultOk : kInvalidArgument;
     }
@@ -147,7 +152,8 @@ private:
 // when due, as a host's main loop does, until `done` answers true or `limit` has passed.
 class PollRunLoop : public LoopBase {
 public:
-    tresult PLUGIN_API registerEventHandler(IEventHandler* handler, Linux::FileDescriptor fd) override {
+    tresult PLUGIN_API registerEventHandler(IEventHandler* handler,
+                                            Linux::FileDescriptor fd) override {
         fds.push_back({handler, fd});
         return kResultOk;
     }
@@ -155,7 +161,8 @@ public:
         return drop(fds, handler) ? kResultOk : kInvalidArgument;
     }
     tresult PLUGIN_API registerTimer(ITimerHandler* handler, TimerInterval ms) override {
-        timers.push_back({handler, ms, std::chrono::steady_clock::now() + std::chrono::milliseconds(ms)});
+        timers.push_back(
+            {handler, ms, std::chrono::steady_clock::now() + std::chrono::milliseconds(ms)});
         return kResultOk;
     }
     tresult PLUGIN_API unregisterTimer(ITimerHandler* handler) override {
@@ -174,7 +181,8 @@ public:
             std::vector<pollfd> polled;
             for (const Fd& f : fds) polled.push_back({f.fd, POLLIN, 0});
             const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(wake - now);
-            ::poll(polled.data(), polled.size(), static_cast<int>(std::max<long long>(wait.count(), 0)));
+            ::poll(polled.data(), polled.size(),
+                   static_cast<int>(std::max<long long>(wait.count(), 0)));
             // A handler is called only while it is still registered: a callback may remove
             // others, or add some.
             for (const pollfd& p : polled) {

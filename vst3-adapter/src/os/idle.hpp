@@ -5,7 +5,7 @@
 // registered there, every `kIntervall` milliseconds, while at least one object is attached and
 // a run loop is offered (the instances offer the loops their hosts give them), and taken back
 // when the last object detaches or its loop is withdrawn. Where no host loop fires it, whoever
-// drives the module on its main thread (our command-line hosts, the tests) calls `tick` every
+// drives the module on its main thread (a host of our own, the tests) calls `tick` every
 // `kIntervall` milliseconds while `timerRunning()`.
 // Threads: attach, detach, the offers and the tick all on the main thread; nothing is locked.
 
