@@ -26,15 +26,4 @@ TEST(Tick, FollowsTheWallClockWhileTheProcessSleeps) {
     EXPECT_LE(passed, 1000u);
 }
 
-std::uint64_t fixedTick() {
-    return 12345;
-}
-
-TEST(Tick, TakesAnotherClockAndGivesItBack) {
-    os::setTickSource(fixedTick);
-    EXPECT_EQ(os::getTickInMS(), 12345u);
-    os::setTickSource(nullptr);
-    EXPECT_GT(os::getTickInMS(), 12345u);
-}
-
 }  // namespace
