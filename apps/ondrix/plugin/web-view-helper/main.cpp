@@ -78,28 +78,28 @@ Window plug_xid() {
     return GDK_WINDOW_XID(gtk_widget_get_window(state->plug));
 }
 
-// The plug follows the size and place it is sent; in a parent that speaks XEmbed the embedder
-// does the same, and maps it.
+// The plug follows the size and place it is sent, as an XEmbed embedder would make it: by
+// moving its X window, which GTK then follows.
 void place() {
     const auto& b = state->bounds;
     const int width = std::max(1, static_cast<int>(b.width));
     const int height = std::max(1, static_cast<int>(b.height));
-    gtk_widget_set_size_request(GTK_WIDGET(state->view), width, height);
-    gtk_window_resize(GTK_WINDOW(state->plug), width, height);
-    if (GdkWindow* window = gtk_widget_get_window(state->plug)) {
-        gdk_window_move_resize(window, static_cast<int>(b.x), static_cast<int>(b.y), width, height);
-    }
+    Display* display = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+    XMoveResizeWindow(display, plug_xid(), static_cast<int>(b.x), static_cast<int>(b.y),
+                      static_cast<unsigned>(width), static_cast<unsigned>(height));
 }
 
+// GTK maps and unmaps the plug's contents; mapping its window is the embedder's part, done here
+// as an embedder would.
 void set_hidden(bool hidden) {
     state->hidden = hidden;
-    GdkWindow* window = gtk_widget_get_window(state->plug);
+    Display* display = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
     if (hidden) {
         gtk_widget_hide(state->plug);
-        if (window != nullptr) gdk_window_hide(window);
+        XUnmapWindow(display, plug_xid());
     } else {
         gtk_widget_show_all(state->plug);
-        if (window != nullptr) gdk_window_show(window);
+        XMapWindow(display, plug_xid());
     }
 }
 
@@ -220,6 +220,8 @@ void open(const helper::Open& open) {
     // its socket to close.
     g_signal_connect(state->plug, "delete-event", G_CALLBACK(&gtk_true), nullptr);
     gtk_container_add(GTK_CONTAINER(state->plug), GTK_WIDGET(state->view));
+    gtk_window_set_default_size(GTK_WINDOW(state->plug), std::max(1, static_cast<int>(open.bounds.width)),
+                                std::max(1, static_cast<int>(open.bounds.height)));
     gtk_widget_realize(state->plug);
     place();
     set_hidden(false);

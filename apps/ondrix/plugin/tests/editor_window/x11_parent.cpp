@@ -1,0 +1,80 @@
+#include "x11_parent.hpp"
+
+#include <X11/Xutil.h>
+#include <gdk-pixbuf/gdk-pixbuf.h>
+
+#include <cstdlib>
+#include <stdexcept>
+#include <unordered_set>
+
+namespace ondrix_plugin_testing {
+namespace {
+
+// Windows of another process may go at any moment: their errors are expected.
+int ignore_error(Display*, XErrorEvent*) {
+    return 0;
+}
+
+}  // namespace
+
+X11Parent::X11Parent(int width, int height) : width_(width), height_(height) {
+    display_ = XOpenDisplay(nullptr);
+    if (display_ == nullptr) throw std::runtime_error("no X display (run under xvfb-run)");
+    XSetErrorHandler(&ignore_error);
+    const int screen = DefaultScreen(display_);
+    window_ = XCreateSimpleWindow(display_, RootWindow(display_, screen), 0, 0, width, height, 0,
+                                  BlackPixel(display_, screen), WhitePixel(display_, screen));
+    XStoreName(display_, window_, "ondrix editor test host");
+    XMapWindow(display_, window_);
+    XSync(display_, False);
+}
+
+X11Parent::~X11Parent() {
+    XDestroyWindow(display_, window_);
+    XCloseDisplay(display_);
+}
+
+std::vector<ChildWindow> X11Parent::children() {
+    XSync(display_, False);
+    Window root = 0;
+    Window parent = 0;
+    Window* list = nullptr;
+    unsigned int count = 0;
+    std::vector<ChildWindow> found;
+    if (XQueryTree(display_, window_, &root, &parent, &list, &count) == 0) return found;
+    for (unsigned int i = 0; i < count; ++i) {
+        XWindowAttributes attributes{};
+        if (XGetWindowAttributes(display_, list[i], &attributes) == 0) continue;
+        found.push_back(ChildWindow{list[i], attributes.x, attributes.y, attributes.width,
+                                    attributes.height, attributes.map_state == IsViewable});
+    }
+    if (list != nullptr) XFree(list);
+    return found;
+}
+
+std::size_t X11Parent::screenshot(const std::string& path) {
+    XSync(display_, False);
+    XImage* image = XGetImage(display_, window_, 0, 0, static_cast<unsigned>(width_),
+                              static_cast<unsigned>(height_), AllPlanes, ZPixmap);
+    if (image == nullptr) return 0;
+    GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, width_, height_);
+    guchar* pixels = gdk_pixbuf_get_pixels(pixbuf);
+    const int stride = gdk_pixbuf_get_rowstride(pixbuf);
+    std::unordered_set<unsigned long> colours;
+    for (int y = 0; y < height_; ++y) {
+        for (int x = 0; x < width_; ++x) {
+            const unsigned long pixel = XGetPixel(image, x, y);
+            colours.insert(pixel);
+            guchar* out = pixels + y * stride + x * 3;
+            out[0] = static_cast<guchar>((pixel & image->red_mask) >> 16);
+            out[1] = static_cast<guchar>((pixel & image->green_mask) >> 8);
+            out[2] = static_cast<guchar>(pixel & image->blue_mask);
+        }
+    }
+    XDestroyImage(image);
+    gdk_pixbuf_save(pixbuf, path.c_str(), "png", nullptr, nullptr);
+    g_object_unref(pixbuf);
+    return colours.size();
+}
+
+}  // namespace ondrix_plugin_testing
