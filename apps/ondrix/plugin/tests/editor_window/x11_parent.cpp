@@ -1,6 +1,7 @@
 #include "x11_parent.hpp"
 
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
 #include <cstdlib>
@@ -50,6 +51,18 @@ std::vector<ChildWindow> X11Parent::children() {
     }
     if (list != nullptr) XFree(list);
     return found;
+}
+
+void X11Parent::click(int x, int y) {
+    int root_x = 0;
+    int root_y = 0;
+    Window child = 0;
+    XTranslateCoordinates(display_, window_, DefaultRootWindow(display_), x, y, &root_x, &root_y,
+                          &child);
+    XTestFakeMotionEvent(display_, -1, root_x, root_y, CurrentTime);
+    XTestFakeButtonEvent(display_, 1, True, CurrentTime);
+    XTestFakeButtonEvent(display_, 1, False, CurrentTime);
+    XSync(display_, False);
 }
 
 std::size_t X11Parent::screenshot(const std::string& path) {

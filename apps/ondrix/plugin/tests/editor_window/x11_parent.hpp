@@ -32,6 +32,8 @@ class X11Parent {
 
     Window id() const { return window_; }
     std::vector<ChildWindow> children();
+    // Clicks the first button at (x, y) of the parent, as a user's pointer would (XTest).
+    void click(int x, int y);
 
     // Writes what the parent shows (its children's contents included) as a PNG; returns the
     // number of distinct colours in it (a page that drew has many, a blank window one or two).
