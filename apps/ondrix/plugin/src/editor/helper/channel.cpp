@@ -82,7 +82,8 @@ bool Channel::flush() {
 
 bool Channel::receive(const std::function<void(std::string_view frame)>& on_frame,
                       std::size_t budget) {
-    if (!open()) return false;
+    // What the peer sent before it went is still read after a write to it failed.
+    if (fd_ < 0) return false;
     std::array<char, 64 * 1024> buffer;
     std::size_t taken = 0;
     bool ended = false;
@@ -119,10 +120,10 @@ bool Channel::receive(const std::function<void(std::string_view frame)>& on_fram
         const std::size_t length = get_length(std::string_view(whole).substr(next));
         on_frame(std::string_view(whole).substr(next + 4, length));
         next += 4 + length;
-        if (!open()) return false;
+        if (fd_ < 0) return false;
     }
     if (ended) broken_ = true;
-    return !ended;
+    return open();
 }
 
 }  // namespace vantrel_ondrix_plugin::editor::helper

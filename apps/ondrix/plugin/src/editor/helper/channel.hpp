@@ -36,7 +36,8 @@ class Channel {
     bool wants_write() const { return sent_ < queued_.size(); }
 
     // Reads what the socket holds, at most about `budget` bytes, and hands each whole frame to
-    // `on_frame`; false once the peer is gone or sent a frame longer than MAX_FRAME.
+    // `on_frame`; false once the peer is gone (a write failed, or the socket ended) or sent a
+    // frame longer than MAX_FRAME.
     bool receive(const std::function<void(std::string_view frame)>& on_frame,
                  std::size_t budget = 1u << 20);
 

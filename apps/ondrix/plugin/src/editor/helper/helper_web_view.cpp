@@ -54,10 +54,9 @@ class HelperWebView final : public WebView {
     }
 
     void pump() override {
-        if (!channel_.open()) return;
+        if (ended_) return;
         channel_.flush();
-        if (channel_.receive([this](std::string_view frame) { handle(frame); }) &&
-            channel_.open()) {
+        if (channel_.receive([this](std::string_view frame) { handle(frame); })) {
             rewatch();
             return;
         }
@@ -123,6 +122,7 @@ class HelperWebView final : public WebView {
 
     // The helper is gone: it is reaped and the reason logged; the view stays inert.
     void ended() {
+        ended_ = true;
         if (watching_) config_.loop->unwatch(channel_.fd());
         watching_ = false;
         channel_.close();
@@ -147,6 +147,7 @@ class HelperWebView final : public WebView {
     bool watching_ = false;
     bool watching_writable_ = false;
     bool ready_ = false;
+    bool ended_ = false;
     std::optional<std::string> failure_;
 };
 
