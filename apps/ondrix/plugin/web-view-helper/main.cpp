@@ -43,6 +43,9 @@ struct State {
     WebKitWebView* view = nullptr;
     helper::Rect bounds;
     bool hidden = false;
+    // Set when the parent speaks XEmbed (it said so with XEMBED_EMBEDDED_NOTIFY); it then hands
+    // the plug the focus itself.
+    bool xembed_parent = false;
     // The scheme requests waiting for their Reply, by id.
     std::map<std::uint64_t, WebKitURISchemeRequest*> requests;
     std::uint64_t next_request = 1;
@@ -119,17 +122,32 @@ void send_xembed(long message, long detail) {
     XSendEvent(display, plug_xid(), False, NoEventMask, &event);
 }
 
+constexpr long XEMBED_EMBEDDED_NOTIFY = 0;
 constexpr long XEMBED_WINDOW_ACTIVATE = 1;
 constexpr long XEMBED_WINDOW_DEACTIVATE = 2;
 constexpr long XEMBED_FOCUS_IN = 4;
 constexpr long XEMBED_FOCUS_OUT = 5;
 constexpr long XEMBED_FOCUS_CURRENT = 0;
 
+GdkFilterReturn note_embedder(GdkXEvent* xevent, GdkEvent*, gpointer) {
+    const auto* event = static_cast<const XEvent*>(xevent);
+    if (event->type == ClientMessage &&
+        event->xclient.message_type ==
+            XInternAtom(GDK_DISPLAY_XDISPLAY(gdk_display_get_default()), "_XEMBED", False) &&
+        event->xclient.data.l[1] == XEMBED_EMBEDDED_NOTIFY) {
+        state->xembed_parent = true;
+    }
+    return GDK_FILTER_CONTINUE;
+}
+
 void on_gdk_event(GdkEvent* event, gpointer) {
-    if (state->plug != nullptr && gtk_widget_get_realized(state->plug) &&
-        !gtk_plug_get_embedded(GTK_PLUG(state->plug))) {
-        if (event->type == GDK_BUTTON_PRESS && !gtk_window_has_toplevel_focus(GTK_WINDOW(state->plug))) {
-            Display* display = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+    if (state->plug != nullptr && gtk_widget_get_realized(state->plug) && !state->xembed_parent) {
+        // (GTK counts the pointer being over the plug as focus; the X focus is what counts.)
+        Display* display = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+        Window focus = 0;
+        int revert = 0;
+        if (event->type == GDK_BUTTON_PRESS && XGetInputFocus(display, &focus, &revert) &&
+            focus != plug_xid()) {
             gdk_x11_display_error_trap_push(gdk_display_get_default());
             XSetInputFocus(display, plug_xid(), RevertToParent, event->button.time);
             gdk_x11_display_error_trap_pop_ignored(gdk_display_get_default());
@@ -223,6 +241,7 @@ void open(const helper::Open& open) {
     gtk_window_set_default_size(GTK_WINDOW(state->plug), std::max(1, static_cast<int>(open.bounds.width)),
                                 std::max(1, static_cast<int>(open.bounds.height)));
     gtk_widget_realize(state->plug);
+    gdk_window_add_filter(gtk_widget_get_window(state->plug), &note_embedder, nullptr);
     place();
     set_hidden(false);
     webkit_web_view_load_uri(state->view, open.start_url.c_str());

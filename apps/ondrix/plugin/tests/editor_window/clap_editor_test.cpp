@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include <X11/keysym.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -27,6 +28,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// The screen (xvfb-run's -screen) is larger, leaving room off the parent for the pointer.
 constexpr int WIDTH = 1180;
 constexpr int HEIGHT = 760;
 // Generous: the ASan build and a loaded machine start WebKit slowly.
@@ -215,6 +217,29 @@ TEST_F(ClapEditorWindowFd, ASetPatchFromThePageReachesTheEngine) {
     EXPECT_TRUE(editor.wait_for_page(test_name()));
     editor.p()->stop_processing(editor.p());
     editor.p()->deactivate(editor.p());
+}
+
+// The parent is a plain X11 window, not an XEmbed embedder: a click must still give the page the
+// keyboard.
+TEST_F(ClapEditorWindowFd, AClickGivesThePageTheKeyboard) {
+    ASSERT_TRUE(editor.open());
+    ASSERT_TRUE(editor.wait_for_page(test_name() + "-before"));
+    const auto third_output = [&] {
+        return nlohmann::json::parse(editor.instance.save_state())["patch"]["outputs"][2].value(
+            "enabled", false);
+    };
+    int marks = editor.host().dirty_marks;
+    editor.parent.click(25, 377);
+    ASSERT_TRUE(
+        editor.loop.run_until([&] { return editor.host().dirty_marks > marks; }, PAGE_LIMIT));
+    EXPECT_TRUE(third_output());
+
+    marks = editor.host().dirty_marks;
+    editor.parent.key(XK_z, true);  // the page's undo
+    EXPECT_TRUE(
+        editor.loop.run_until([&] { return editor.host().dirty_marks > marks; }, PAGE_LIMIT));
+    EXPECT_FALSE(third_output());
+    EXPECT_TRUE(editor.wait_for_page(test_name()));
 }
 
 TEST_F(ClapEditorWindowFd, TheWindowFollowsSetSizeHideAndShow) {

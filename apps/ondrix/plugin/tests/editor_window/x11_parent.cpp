@@ -1,6 +1,7 @@
 #include "x11_parent.hpp"
 
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 #include <X11/extensions/XTest.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
@@ -27,6 +28,9 @@ X11Parent::X11Parent(int width, int height) : width_(width), height_(height) {
                                   BlackPixel(display_, screen), WhitePixel(display_, screen));
     XStoreName(display_, window_, "ondrix editor test host");
     XMapWindow(display_, window_);
+    XSync(display_, False);
+    // As a window manager gives a host's new window the keyboard (no window manager runs here).
+    XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
     XSync(display_, False);
 }
 
@@ -62,6 +66,20 @@ void X11Parent::click(int x, int y) {
     XTestFakeMotionEvent(display_, -1, root_x, root_y, CurrentTime);
     XTestFakeButtonEvent(display_, 1, True, CurrentTime);
     XTestFakeButtonEvent(display_, 1, False, CurrentTime);
+    XSync(display_, False);
+}
+
+void X11Parent::key(unsigned long keysym, bool control) {
+    // The pointer off the parent: X gives the key to the focused window itself, not to the
+    // window under the pointer.
+    const Screen* screen = DefaultScreenOfDisplay(display_);
+    XTestFakeMotionEvent(display_, -1, screen->width - 1, screen->height - 1, CurrentTime);
+    const KeyCode code = XKeysymToKeycode(display_, keysym);
+    const KeyCode control_code = XKeysymToKeycode(display_, XK_Control_L);
+    if (control) XTestFakeKeyEvent(display_, control_code, True, CurrentTime);
+    XTestFakeKeyEvent(display_, code, True, CurrentTime);
+    XTestFakeKeyEvent(display_, code, False, CurrentTime);
+    if (control) XTestFakeKeyEvent(display_, control_code, False, CurrentTime);
     XSync(display_, False);
 }
 

@@ -34,6 +34,9 @@ class X11Parent {
     std::vector<ChildWindow> children();
     // Clicks the first button at (x, y) of the parent, as a user's pointer would (XTest).
     void click(int x, int y);
+    // Types the key `keysym` (e.g. XK_z), with Control held when asked, to the focused window,
+    // the pointer first moved off the parent (to the screen's far corner).
+    void key(unsigned long keysym, bool control);
 
     // Writes what the parent shows (its children's contents included) as a PNG; returns the
     // number of distinct colours in it (a page that drew has many, a blank window one or two).
