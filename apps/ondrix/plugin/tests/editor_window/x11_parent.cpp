@@ -17,12 +17,22 @@ int ignore_error(Display*, XErrorEvent*) {
     return 0;
 }
 
+// One connection for the whole program, never closed: an X server with no client left resets
+// itself, and a window made during the reset finds no display.
+Display* shared_display() {
+    static Display* display = [] {
+        Display* opened = XOpenDisplay(nullptr);
+        if (opened != nullptr) XSetErrorHandler(&ignore_error);
+        return opened;
+    }();
+    return display;
+}
+
 }  // namespace
 
 X11Parent::X11Parent(int width, int height) : width_(width), height_(height) {
-    display_ = XOpenDisplay(nullptr);
+    display_ = shared_display();
     if (display_ == nullptr) throw std::runtime_error("no X display (run under xvfb-run)");
-    XSetErrorHandler(&ignore_error);
     const int screen = DefaultScreen(display_);
     window_ = XCreateSimpleWindow(display_, RootWindow(display_, screen), 0, 0, width, height, 0,
                                   BlackPixel(display_, screen), WhitePixel(display_, screen));
@@ -36,7 +46,7 @@ X11Parent::X11Parent(int width, int height) : width_(width), height_(height) {
 
 X11Parent::~X11Parent() {
     XDestroyWindow(display_, window_);
-    XCloseDisplay(display_);
+    XSync(display_, False);
 }
 
 std::vector<ChildWindow> X11Parent::children() {

@@ -21,7 +21,7 @@ struct ChildWindow {
     bool viewable = false;
 };
 
-// A mapped top-level window on the test's own display connection (DISPLAY, e.g. Xvfb's).
+// A mapped top-level window on the test program's display connection (DISPLAY, e.g. Xvfb's).
 // Thread: the test's thread. Owner: the test.
 class X11Parent {
   public:
