@@ -2,7 +2,10 @@
 // `xvfb-run -a -s "-screen 0 1280x800x24"`, or on a desktop): for the host's fd support and for
 // its timers, the time from set_parent to the page's plugin_init, the memory of the helper with
 // WebKit's processes, and the host's main-thread time spent serving the editor's socket while the
-// page is open and polls live values every frame (the plug-in playing on an audio thread).
+// page is open and polls live values every frame (the plug-in playing on an audio thread), as
+// processor time (a loaded machine inflates the wall clock) and split into the protocol's
+// answers and their trip into the socket.
+#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -25,6 +28,13 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+
+// This thread's processor time.
+std::chrono::nanoseconds cpu_now() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+}
 using namespace ondrix_plugin_testing;
 namespace editor = vantrel_ondrix_plugin::editor;
 
@@ -41,6 +51,30 @@ long smaps_kib(pid_t pid, const std::string& key) {
     }
     return 0;
 }
+
+// The platform's web view with the time its script calls take (the reply's trip into the socket)
+// added up.
+class TimedView final : public editor::WebView {
+  public:
+    TimedView(std::unique_ptr<editor::WebView> inner, std::chrono::nanoseconds& scripts,
+              std::size_t& bytes)
+        : inner_(std::move(inner)), scripts_(scripts), bytes_(bytes) {}
+    bool set_bounds(const editor::Bounds& bounds) override { return inner_->set_bounds(bounds); }
+    void set_hidden(bool hidden) override { inner_->set_hidden(hidden); }
+    void set_page_zoom(double factor) override { inner_->set_page_zoom(factor); }
+    void evaluate_script(std::string_view script) override {
+        const auto start = cpu_now();
+        inner_->evaluate_script(script);
+        scripts_ += cpu_now() - start;
+        bytes_ += script.size();
+    }
+    void pump() override { inner_->pump(); }
+
+  private:
+    std::unique_ptr<editor::WebView> inner_;
+    std::chrono::nanoseconds& scripts_;
+    std::size_t& bytes_;
+};
 
 void measure(bool fd_support) {
     MainLoop loop;
@@ -60,7 +94,9 @@ void measure(bool fd_support) {
     // The platform's web view, with the page's first message timed on its way in.
     Clock::time_point init_at{};
     std::uint64_t posts = 0;
-    Clock::duration handling{};
+    std::chrono::nanoseconds handling{};
+    std::chrono::nanoseconds scripts{};
+    std::size_t script_bytes = 0;
     editor::set_web_view_factory([&](editor::HostView view, editor::WebViewConfig config) {
         config.on_message = [&, inner = config.on_message](std::string_view message) {
             if (init_at == Clock::time_point{} &&
@@ -68,11 +104,13 @@ void measure(bool fd_support) {
                 init_at = Clock::now();
             }
             ++posts;
-            const auto handle_start = Clock::now();
+            const auto handle_start = cpu_now();
             inner(message);
-            handling += Clock::now() - handle_start;
+            handling += cpu_now() - handle_start;
         };
-        return editor::make_platform_web_view(view, std::move(config));
+        auto made = editor::make_platform_web_view(view, std::move(config));
+        return made ? std::make_unique<TimedView>(std::move(made), scripts, script_bytes)
+                    : nullptr;
     });
 
     p->init(p);
@@ -103,14 +141,18 @@ void measure(bool fd_support) {
     // Settle, then serve the open page for a while.
     loop.run_for(2s);
     loop.busy = {};
+    loop.busy_cpu = {};
     loop.calls = 0;
     posts = 0;
     handling = {};
+    scripts = {};
+    script_bytes = 0;
     const auto window_start = Clock::now();
     loop.run_for(10s);
     const double seconds = std::chrono::duration<double>(Clock::now() - window_start).count();
-    const double busy_ms_per_s =
-        std::chrono::duration<double, std::milli>(loop.busy).count() / seconds;
+    const auto per_second = [seconds](auto time) {
+        return std::chrono::duration<double, std::milli>(time).count() / seconds;
+    };
 
     long rss = 0;
     long pss = 0;
@@ -125,14 +167,16 @@ void measure(bool fd_support) {
     parent.screenshot("editor-open-" + std::string(fd_support ? "fd" : "timer") + ".png");
 
     std::printf("%s: opened %s; set_parent to plugin_init %.3f s; helper and WebKit (%d "
-                "processes) RSS %.1f MiB, PSS %.1f MiB; main thread %.3f ms per s serving the "
-                "socket (%.0f calls/s, %.0f page messages/s, of which %.3f ms per s answering "
-                "them)\n",
+                "processes) RSS %.1f MiB, PSS %.1f MiB; main thread serving the socket: %.3f ms "
+                "per s of processor time (%.3f ms on the wall clock), %.0f calls/s, %.0f page "
+                "messages/s; of the processor time, answering them %.3f ms per s, of which sending "
+                "the replies %.3f ms (%.0f bytes each)\n",
                 fd_support ? "clap.posix-fd-support" : "clap.timer-support",
                 opened ? "yes" : "NO", to_init, processes, rss / 1024.0, pss / 1024.0,
-                busy_ms_per_s, static_cast<double>(loop.calls) / seconds,
-                static_cast<double>(posts) / seconds,
-                std::chrono::duration<double, std::milli>(handling).count() / seconds);
+                per_second(loop.busy_cpu), per_second(loop.busy),
+                static_cast<double>(loop.calls) / seconds, static_cast<double>(posts) / seconds,
+                per_second(handling), per_second(scripts),
+                posts != 0 ? static_cast<double>(script_bytes) / static_cast<double>(posts) : 0.0);
     std::fflush(stdout);
 
     gui.destroy(p);

@@ -1,6 +1,7 @@
 #include "main_loop.hpp"
 
 #include <poll.h>
+#include <time.h>
 
 #include <algorithm>
 #include <vector>
@@ -8,6 +9,12 @@
 namespace ondrix_plugin_testing {
 
 using Clock = std::chrono::steady_clock;
+
+std::chrono::nanoseconds thread_cpu_time() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+}
 
 bool MainLoop::add_fd(int fd, std::uint32_t flags) {
     return fds_.emplace(fd, flags).second;
@@ -49,8 +56,10 @@ void MainLoop::serve_round(Clock::time_point deadline) {
 
     const auto timed = [this](auto&& call) {
         const auto start = Clock::now();
+        const auto start_cpu = thread_cpu_time();
         call();
         busy += Clock::now() - start;
+        busy_cpu += thread_cpu_time() - start_cpu;
         ++calls;
     };
     for (const pollfd& p : polled) {
