@@ -7,6 +7,7 @@
 // closes, and with the process that started it.
 #include <fcntl.h>
 #include <gdk/gdkx.h>
+#include <poll.h>
 #include <glib-unix.h>
 #include <gtk/gtk.h>
 #include <gtk/gtkx.h>
@@ -15,8 +16,6 @@
 #include <unistd.h>
 #include <webkit2/webkit2.h>
 #include <X11/Xlib.h>
-
-#include <poll.h>
 
 #include <algorithm>
 #include <charconv>
@@ -42,7 +41,6 @@ struct State {
     GtkWidget* plug = nullptr;
     WebKitWebView* view = nullptr;
     helper::Rect bounds;
-    bool hidden = false;
     // Set when the parent speaks XEmbed (it said so with XEMBED_EMBEDDED_NOTIFY); it then hands
     // the plug the focus itself.
     bool xembed_parent = false;
@@ -95,7 +93,6 @@ void place() {
 // GTK maps and unmaps the plug's contents; mapping its window is the embedder's part, done here
 // as an embedder would.
 void set_hidden(bool hidden) {
-    state->hidden = hidden;
     Display* display = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
     if (hidden) {
         gtk_widget_hide(state->plug);
@@ -202,6 +199,12 @@ void on_post(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer
     g_free(text);
 }
 
+void on_page_ended(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer) {
+    fail(reason == WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT
+             ? "The editor's page ended: it used more memory than its limit"
+             : "The editor's page ended: its web process crashed");
+}
+
 // Builds the web view inside the host's window.
 void open(const helper::Open& open) {
     state->bounds = open.bounds;
@@ -232,6 +235,9 @@ void open(const helper::Open& open) {
     state->view = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context,
                                                "user-content-manager", content, nullptr));
     g_object_unref(content);
+    // A page whose web process went would stay blank: the helper ends, and the host's log says
+    // why.
+    g_signal_connect(state->view, "web-process-terminated", G_CALLBACK(&on_page_ended), nullptr);
 
     state->plug = gtk_plug_new(static_cast<Window>(open.parent));
     // The host owns the parent: when it goes, the plug goes with it, and the helper waits for
