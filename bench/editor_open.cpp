@@ -5,7 +5,6 @@
 // page is open and polls live values every frame (the plug-in playing on an audio thread), as
 // processor time (a loaded machine inflates the wall clock) and split into the protocol's
 // answers and their trip into the socket.
-#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -29,12 +28,6 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// This thread's processor time.
-std::chrono::nanoseconds cpu_now() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
-}
 using namespace ondrix_plugin_testing;
 namespace editor = vantrel_ondrix_plugin::editor;
 
@@ -63,9 +56,9 @@ class TimedView final : public editor::WebView {
     void set_hidden(bool hidden) override { inner_->set_hidden(hidden); }
     void set_page_zoom(double factor) override { inner_->set_page_zoom(factor); }
     void evaluate_script(std::string_view script) override {
-        const auto start = cpu_now();
+        const auto start = thread_cpu_time();
         inner_->evaluate_script(script);
-        scripts_ += cpu_now() - start;
+        scripts_ += thread_cpu_time() - start;
         bytes_ += script.size();
     }
     void pump() override { inner_->pump(); }
@@ -104,9 +97,9 @@ void measure(bool fd_support) {
                 init_at = Clock::now();
             }
             ++posts;
-            const auto handle_start = cpu_now();
+            const auto handle_start = thread_cpu_time();
             inner(message);
-            handling += cpu_now() - handle_start;
+            handling += thread_cpu_time() - handle_start;
         };
         auto made = editor::make_platform_web_view(view, std::move(config));
         return made ? std::make_unique<TimedView>(std::move(made), scripts, script_bytes)

@@ -15,6 +15,9 @@ inline constexpr std::uint32_t FD_READ = 1;
 inline constexpr std::uint32_t FD_WRITE = 2;
 inline constexpr std::uint32_t FD_ERROR = 4;
 
+// The calling thread's processor time.
+std::chrono::nanoseconds thread_cpu_time();
+
 // Thread: the test's thread, which stands for the host's main thread. Owner: the test.
 class MainLoop {
   public:

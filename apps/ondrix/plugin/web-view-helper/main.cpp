@@ -40,7 +40,7 @@ struct State {
     bool watching_output = false;
     GtkWidget* plug = nullptr;
     WebKitWebView* view = nullptr;
-    helper::Rect bounds;
+    vantrel_ondrix_plugin::editor::Bounds bounds;
     // Set when the parent speaks XEmbed (it said so with XEMBED_EMBEDDED_NOTIFY); it then hands
     // the plug the focus itself.
     bool xembed_parent = false;

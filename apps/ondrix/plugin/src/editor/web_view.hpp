@@ -10,18 +10,10 @@
 #include <string_view>
 #include <vector>
 
+#include "editor/bounds.hpp"
 #include "editor/serve.hpp"
 
 namespace vantrel_ondrix_plugin::editor {
-
-// A rectangle in logical units (points), relative to the parent view.
-struct Bounds {
-    double x = 0.0;
-    double y = 0.0;
-    double width = 0.0;
-    double height = 0.0;
-    friend bool operator==(const Bounds&, const Bounds&) = default;
-};
 
 // A script the web view runs when each document starts.
 struct UserScript {

@@ -17,10 +17,6 @@
 namespace vantrel_ondrix_plugin::editor::helper {
 namespace {
 
-Rect rect_of(const Bounds& bounds) {
-    return Rect{bounds.x, bounds.y, bounds.width, bounds.height};
-}
-
 // A helper process and the plug-in's end of its socket. Writes wait in the channel's queue, so
 // the host's main thread never blocks on the helper; the host loop watches the socket and the
 // editor pumps this view when it is ready. Thread: main thread. Owner: the editor page.
@@ -38,13 +34,13 @@ class HelperWebView final : public WebView {
     }
 
     bool start(HostView parent) {
-        send(Open{parent, rect_of(config_.bounds), config_.scheme, scripts(), config_.start_url,
+        send(Open{parent, config_.bounds, config_.scheme, scripts(), config_.start_url,
                   config_.handler});
         return rewatch();
     }
 
     bool set_bounds(const Bounds& bounds) override {
-        send(Move{rect_of(bounds)});
+        send(Move{bounds});
         return channel_.open();
     }
     void set_hidden(bool hidden) override { send(Hide{hidden}); }

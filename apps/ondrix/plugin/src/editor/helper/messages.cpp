@@ -20,7 +20,7 @@ class Writer {
         put(text.size(), 4);
         out_.append(text);
     }
-    void put(const Rect& rect) {
+    void put(const Bounds& rect) {
         put(rect.x);
         put(rect.y);
         put(rect.width);
@@ -64,8 +64,8 @@ class Reader {
         in_.remove_prefix(length);
         return text;
     }
-    Rect get_rect() {
-        Rect rect;
+    Bounds get_bounds() {
+        Bounds rect;
         rect.x = get_double();
         rect.y = get_double();
         rect.width = get_double();
@@ -126,7 +126,7 @@ void write_fields(Writer& w, const Failed& m) { w.put(m.reason); }
 
 void read_fields(Reader& r, Open& m) {
     m.parent = r.get(8);
-    m.bounds = r.get_rect();
+    m.bounds = r.get_bounds();
     m.scheme = r.get_text();
     const std::size_t count = r.get_count();
     for (std::size_t i = 0; i < count; ++i) {
@@ -140,7 +140,7 @@ void read_fields(Reader& r, Open& m) {
 }
 void read_fields(Reader& r, Evaluate& m) { m.script = r.get_text(); }
 void read_fields(Reader& r, Zoom& m) { m.factor = r.get_double(); }
-void read_fields(Reader& r, Move& m) { m.bounds = r.get_rect(); }
+void read_fields(Reader& r, Move& m) { m.bounds = r.get_bounds(); }
 void read_fields(Reader& r, Hide& m) { m.hidden = r.get_bool(); }
 void read_fields(Reader& r, Reply& m) {
     m.id = r.get(8);

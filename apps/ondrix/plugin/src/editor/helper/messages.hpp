@@ -1,6 +1,7 @@
 #pragma once
 
-// What the plug-in and its web view helper say to each other, one message per frame.
+// What the plug-in and its web view helper say to each other, one message per frame. Bounds are
+// in the parent window's pixels (the editor's logical units, its scale being 1).
 
 #include <cstdint>
 #include <optional>
@@ -10,16 +11,9 @@
 #include <variant>
 #include <vector>
 
-namespace vantrel_ondrix_plugin::editor::helper {
+#include "editor/bounds.hpp"
 
-// A rectangle in the parent window, in pixels.
-struct Rect {
-    double x = 0.0;
-    double y = 0.0;
-    double width = 0.0;
-    double height = 0.0;
-    friend bool operator==(const Rect&, const Rect&) = default;
-};
+namespace vantrel_ondrix_plugin::editor::helper {
 
 struct Script {
     std::string source;
@@ -30,7 +24,7 @@ struct Script {
 // Plug-in to helper. The first message is always Open.
 struct Open {
     std::uint64_t parent = 0;  // the host's X11 window
-    Rect bounds;
+    Bounds bounds;
     std::string scheme;
     std::vector<Script> scripts;  // run at document start, in this order
     std::string start_url;
@@ -46,7 +40,7 @@ struct Zoom {
     friend bool operator==(const Zoom&, const Zoom&) = default;
 };
 struct Move {
-    Rect bounds;
+    Bounds bounds;
     friend bool operator==(const Move&, const Move&) = default;
 };
 struct Hide {
