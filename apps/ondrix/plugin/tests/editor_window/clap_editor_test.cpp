@@ -329,10 +329,12 @@ TEST_F(ClapEditorWindowFd, KillingTheHelperLeavesThePluginPlayingAndTheNextOpenW
         EXPECT_FALSE(std::filesystem::exists("/proc/" + std::to_string(helpers[0])));
         EXPECT_FALSE(editor.play(100).empty()) << "the plug-in goes on sending its controllers";
 
+        editor.host().lines.clear();
         ASSERT_TRUE(editor.set_parent());
     }
     EXPECT_TRUE(editor.wait_for_page(test_name()));
     EXPECT_EQ(ClapEditor::helpers().size(), 1u);
+    EXPECT_EQ(editor.host().lines, std::vector<LogLine>{});
     editor.p()->stop_processing(editor.p());
     editor.p()->deactivate(editor.p());
 }
