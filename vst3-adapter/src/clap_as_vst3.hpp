@@ -147,8 +147,9 @@ public:
     void onBeginEdit(clap_id id) override;
     void onPerformEdit(const clap_event_param_value_t* value) override;
     void onEndEdit(clap_id id) override;
-    // The main-thread tick: queued edits to the host, then the parameter flush, the plug-in's
-    // main-thread callback, a component restart, a resize of the editor and the due timers.
+    // The main-thread tick: queued edits to the host, the dropped host events to the log, then
+    // the parameter flush, the plug-in's main-thread callback, a component restart, a resize of
+    // the editor and the due timers.
     void onIdle() override;
 
     // MIDI mapping, note expressions, units, texts, context menus
@@ -259,6 +260,8 @@ protected:
     void shutDown();
     // Stops the plug-in's processing when it runs; the caller holds `processingMutex`.
     void stopProcessing();
+    // Logs how many of the host's events the blocks since the last call had no room for.
+    void logDroppedEvents();
 
     // Whether some input note port of the plug-in takes the MIDI dialect; asks the note-ports
     // extension that `plugin` found (false while there is no `plugin`).

@@ -167,6 +167,7 @@ tresult PLUGIN_API ClapAsVst3::setActive(TBool state) {
         stopProcessing();
     }
     idleAttachment.off();
+    logDroppedEvents();
     {
         // A block still running finishes before the plug-in and the adapter go.
         const Vst3Adapter::detail::shared::SpinLockGuard guard(processLock);

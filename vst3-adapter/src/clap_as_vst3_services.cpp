@@ -205,6 +205,7 @@ void ClapAsVst3::deliverQueuedEdits() {
 
 void ClapAsVst3::onIdle() {
     deliverQueuedEdits();
+    logDroppedEvents();
 
     if (requestFlush && plugin) {
         // Set up before the locks are taken: the set-up allocates, and a block or a change of

@@ -1,6 +1,7 @@
 // The VST3 bundle against the .clap: ondrix-vst3-host's run and ondrix-host's run print the same
 // lines, notes come back where they went in, and a saved state reads back as the same bytes.
 // Until the bundle's audio-module class makes a component, these tests are skipped.
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -46,9 +47,10 @@ class EndToEnd : public FolderTest {
         return out.str();
     }
     std::string vst3(const ondrix_tools::HostOptions& o,
-                     const std::vector<ondrix_tools::NoteIn>& notes = {}) {
+                     const std::vector<ondrix_tools::NoteIn>& notes = {},
+                     ondrix_tools::AudioOutputs outputs = ondrix_tools::AudioOutputs::active) {
         std::ostringstream out, err;
-        EXPECT_EQ(ondrix_tools::run_vst3_host(o, out, err, notes), 0) << err.str();
+        EXPECT_EQ(ondrix_tools::run_vst3_host(o, out, err, notes, outputs), 0) << err.str();
         EXPECT_EQ(err.str(), "");
         return out.str();
     }
@@ -66,6 +68,16 @@ TEST_F(EndToEnd, BothHostsPrintTheSameControlChanges) {
         EXPECT_FALSE(expected.empty());
         EXPECT_EQ(vst3(on_vst3), expected);
     }
+}
+
+// A host deactivates the audio output of a plug-in whose audio nobody listens to, and sends
+// the bus without channels: the control changes are those of an active bus.
+TEST_F(EndToEnd, AnInactiveAudioOutputSendsTheSameControlChanges) {
+    auto o = options(ONDRIX_VST3_BUNDLE);
+    o.seconds = 400 * 256 / 48000.0;  // 400 blocks
+    const std::string expected = vst3(o);
+    EXPECT_GE(std::count(expected.begin(), expected.end(), '\n'), 400);
+    EXPECT_EQ(vst3(o, {}, ondrix_tools::AudioOutputs::inactive), expected);
 }
 
 TEST_F(EndToEnd, ANoteSentInComesBackAtItsOffsetOnEventBusZero) {

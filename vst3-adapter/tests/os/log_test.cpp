@@ -10,11 +10,11 @@ namespace {
 TEST(Log, WritesOneFlushedLineWithItsLocation) {
     testing::internal::CaptureStdout();
     os::log("plain");
-    os::logWithLocation("wrapasvst3_entry.cpp", 42, "GetPluginFactoryEntryPoint",
+    os::logWithLocation("vst3_entry.cpp", 42, "GetPluginFactoryEntryPoint",
                         "  plugin #{}: '{}'", 0, "Vantrel Ondrix");
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "plain\n"
-              "wrapasvst3_entry.cpp:42 (GetPluginFactoryEntryPoint)   plugin #0: 'Vantrel Ondrix'\n");
+              "vst3_entry.cpp:42 (GetPluginFactoryEntryPoint)   plugin #0: 'Vantrel Ondrix'\n");
 }
 
 // Processor time would stand still while the process sleeps.

@@ -2,11 +2,13 @@ import { mkdirSync } from 'node:fs';
 import { join } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { isDeepStrictEqual } from 'node:util';
+import type { Locator } from 'playwright-core';
 import { describe, expect, it } from 'vitest';
 import { starterPatch } from '../src/patch/model';
 import type { Patch } from '../src/patch/types';
 import { canonicalJson } from '../src/text';
-import { eachTestOnItsOwnServer, page, server, session, until } from './harness';
+import { eachTestOnItsOwnServer, page, screenshotName, server, session, until } from './harness';
+import { readPng } from './png';
 
 const SHOTS = fileURLToPath(new URL('../../../../../build/page-e2e/screenshots/', import.meta.url));
 
@@ -31,7 +33,10 @@ async function openWith(patch: Patch) {
 }
 
 describe('themes', () => {
-  it('draws every theme, and "system" follows the system\'s setting as it changes', async () => {
+  const root = () => page.evaluate(() => document.documentElement.dataset.theme);
+  const theme = () => page.getByRole('combobox', { name: 'Theme' });
+
+  it('draws every theme', async () => {
     mkdirSync(SHOTS, { recursive: true });
     const busy = starterPatch();
     busy.sources[2].enabled = true;
@@ -40,23 +45,49 @@ describe('themes', () => {
     // Let the scope fill with live traces first.
     await until(() => page.evaluate(() => document.querySelector('.scope-canvas') !== null), (v) => v);
     await page.waitForTimeout(1500);
-    const theme = page.getByRole('combobox', { name: 'Theme' });
-    const root = () => page.evaluate(() => document.documentElement.dataset.theme);
     for (const id of ['midnight', 'graphite', 'violet', 'amber', 'daylight', 'paper']) {
-      await theme.selectOption(id);
+      await theme().selectOption(id);
       expect(await root()).toBe(id);
       await page.waitForTimeout(200); // the switches' thumbs slide
-      await page.screenshot({ path: join(SHOTS, `theme-${id}.png`) });
+      await page.screenshot({ path: join(SHOTS, screenshotName(`theme-${id}`)) });
     }
+  });
+
+  it('draws its own controls in the theme\'s colours and sizes, whatever the engine', async () => {
+    await session.open();
+    await pluginPatchWhere((p) => p !== null);
+    // A list box is as tall as the buttons beside it.
+    const select = (await theme().boundingBox())!;
+    expect(select.height).toBeCloseTo((await page.getByRole('button', { name: 'New patch' }).boundingBox())!.height, 0);
+    const colour = (name: string) =>
+      page.evaluate((n) => getComputedStyle(document.documentElement).getPropertyValue(n).trim(), name);
+    const middle = async (l: Locator) => {
+      const b = (await l.boundingBox())!;
+      return [b.x + b.width / 2, b.y + b.height / 2] as const;
+    };
+    const logo = await middle(page.locator('.logo'));
+    const unticked = await middle(page.getByRole('checkbox', { name: 'Unipolar' }));
+    const slider = (await page.getByRole('slider', { name: 'Smooth' }).boundingBox())!;
+    const shot = readPng(await page.screenshot());
+    expect(shot.at(...logo)).toBe(await colour('--tap1'));
+    expect(shot.at(...unticked)).toBe(await colour('--track'));
+    // The thumb of a slider at 0, at the left end.
+    expect(shot.at(slider.x + 7, slider.y + slider.height / 2)).toBe(await colour('--accent'));
+  });
+
+  it('"system" follows the system\'s setting as it changes', async () => {
+    mkdirSync(SHOTS, { recursive: true });
+    await session.open();
+    await pluginPatchWhere((p) => p !== null);
     await page.emulateMedia({ colorScheme: 'dark' });
-    await theme.selectOption('system');
+    await theme().selectOption('system');
     expect(await root()).toBe('midnight');
     await page.waitForTimeout(200);
-    await page.screenshot({ path: join(SHOTS, 'theme-system-dark.png') });
+    await page.screenshot({ path: join(SHOTS, screenshotName('theme-system-dark')) });
     await page.emulateMedia({ colorScheme: 'light' });
     expect(await until(root, (t) => t === 'daylight')).toBe('daylight');
     await page.waitForTimeout(200);
-    await page.screenshot({ path: join(SHOTS, 'theme-system-light.png') });
+    await page.screenshot({ path: join(SHOTS, screenshotName('theme-system-light')) });
     expect(await page.evaluate(() => localStorage.getItem('vantrel.theme'))).toBe('system');
     await page.reload();
     expect(await until(root, (t) => t === 'daylight')).toBe('daylight');
@@ -228,6 +259,19 @@ describe('sizes, layout and display', () => {
     await page.reload();
     await page.getByRole('separator', { name: 'Scope height' }).dblclick();
     expect(await stored()).toMatchObject({ share: 0.5 });
+  });
+
+  it('keeps the scope inside its share of the height, clear of the splitter below it', async () => {
+    await session.open();
+    for (const share of [0.3, 0.5, 0.85]) {
+      await page.evaluate((s) => localStorage.setItem('vantrel.ondrix.layout', JSON.stringify({ share: s })), share);
+      await page.reload();
+      await page.getByText('120 BPM').waitFor();
+      const scope = (await page.getByLabel('Scope', { exact: true }).boundingBox())!;
+      const splitter = (await page.getByRole('separator', { name: 'Scope height' }).boundingBox())!;
+      expect(scope.y + scope.height).toBeLessThanOrEqual(splitter.y);
+      expect(scope.y + scope.height).toBeGreaterThan(splitter.y - 10);
+    }
   });
 
   it('redraws the scope as live values arrive', async () => {

@@ -1,6 +1,8 @@
-// Runs the page in headless Chromium against ondrix-page-server: the real plug-in instance and
-// message handler behind a small HTTP server, with the web view's bridge played by a script
-// that posts each message to /__ipc and evaluates the scripts that come back.
+// Runs the page in a browser against ondrix-page-server: the real plug-in instance and message
+// handler behind a small HTTP server, with the web view's bridge played by a script that posts
+// each message to /__ipc and evaluates the scripts that come back. The browser is headless
+// Chromium through Playwright, or WebKitGTK (the engine of the plug-in's Linux web view) through
+// WebDriver when ONDRIX_PAGE_ENGINE is "webkitgtk"; see webkitgtk.ts.
 import { type ChildProcess, spawn } from 'node:child_process';
 import { mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
@@ -9,13 +11,22 @@ import { createInterface } from 'node:readline';
 import { fileURLToPath } from 'node:url';
 import { type Browser, type BrowserContext, chromium, type Page } from 'playwright-core';
 import { afterAll, afterEach, beforeAll, beforeEach, expect } from 'vitest';
+import { launchWebKitGTK } from './webkitgtk';
 
 const ROOT = fileURLToPath(new URL('../../../../../', import.meta.url));
 
 export const SERVER =
   process.env.ONDRIX_PAGE_SERVER ?? join(ROOT, 'build-asan/tools/ondrix-page-server');
 
+export type Engine = 'chromium' | 'webkitgtk';
+
+export const ENGINE: Engine = process.env.ONDRIX_PAGE_ENGINE === 'webkitgtk' ? 'webkitgtk' : 'chromium';
+
+/** A screenshot's file name: Chromium's plain, WebKitGTK's marked. */
+export const screenshotName = (name: string) => (ENGINE === 'chromium' ? `${name}.png` : `${name}-webkitgtk.png`);
+
 export function launchBrowser(): Promise<Browser> {
+  if (ENGINE === 'webkitgtk') return launchWebKitGTK();
   // Playwright gives each launch a fresh, empty user-data-dir of its own.
   return chromium.launch({
     executablePath: '/usr/bin/chromium',

@@ -30,6 +30,7 @@ function Position(props: {
     <label class="position">
       <span class="amount-label">{props.label}</span>
       <input type="range" min="0" max="1" step="0.001" value={props.value} aria-label={props.label}
+        style={{ '--fill': `${props.value * 100}%` }}
         onInput={(e) => props.onInput(e.currentTarget.valueAsNumber)}
         onChange={() => props.onCommit()} />
       <span class="amount-value">{props.text}</span>
