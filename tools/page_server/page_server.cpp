@@ -22,8 +22,8 @@ constexpr double TEMPO = 120.0;
 constexpr auto BLOCK_PERIOD = std::chrono::milliseconds(10);
 constexpr std::string_view JSON = "application/json";
 
-// Stands in for the host's NSView: the editor only checks that there is one.
-int host_view;
+// Stands in for the host's X11 window: the recording web view only keeps it.
+constexpr clap_xwnd HOST_WINDOW = 1;
 
 std::string dump(const nlohmann::json& value) {
     return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
@@ -63,8 +63,8 @@ bool PageServer::open() {
     }
     const auto* gui =
         static_cast<const clap_plugin_gui_t*>(plugin_->get_extension(plugin_, CLAP_EXT_GUI));
-    const clap_window_t window{CLAP_WINDOW_API_COCOA, {&host_view}};
-    gui_created_ = gui != nullptr && gui->create(plugin_, CLAP_WINDOW_API_COCOA, false);
+    const clap_window_t window{CLAP_WINDOW_API_X11, {.x11 = HOST_WINDOW}};
+    gui_created_ = gui != nullptr && gui->create(plugin_, CLAP_WINDOW_API_X11, false);
     if (!gui_created_ || !gui->set_parent(plugin_, &window)) {
         std::cerr << "ondrix-page-server: the editor did not open\n";
         return false;

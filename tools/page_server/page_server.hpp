@@ -26,7 +26,7 @@ class PageServer {
     PageServer(const PageServer&) = delete;
     PageServer& operator=(const PageServer&) = delete;
 
-    // Initialises the entry and one instance, opens the editor in a "cocoa" window, activates it
+    // Initialises the entry and one instance, opens the editor in an "x11" window, activates it
     // at 48 kHz and starts the audio thread. False with the reason on standard error.
     bool open();
 
