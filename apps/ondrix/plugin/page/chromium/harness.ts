@@ -4,7 +4,7 @@
 import { type ChildProcess, spawn } from 'node:child_process';
 import { mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { join } from 'node:path';
+import { dirname, join } from 'node:path';
 import { createInterface } from 'node:readline';
 import { fileURLToPath } from 'node:url';
 import { type Browser, type BrowserContext, chromium, type Page } from 'playwright-core';
@@ -14,6 +14,10 @@ const ROOT = fileURLToPath(new URL('../../../../../', import.meta.url));
 
 export const SERVER =
   process.env.ONDRIX_PAGE_SERVER ?? join(ROOT, 'build-asan/tools/ondrix-page-server');
+
+/** The command-line host and the plug-in module of the page server's build. */
+export const HOST = join(dirname(SERVER), 'ondrix-host');
+export const MODULE = join(dirname(SERVER), '../apps/ondrix/plugin/Vantrel Ondrix.clap');
 
 export function launchBrowser(): Promise<Browser> {
   // Playwright gives each launch a fresh, empty user-data-dir of its own.
