@@ -136,13 +136,14 @@ describe('presets', () => {
     // The same patch is no loss: no question. Saving under a listed name asks, any case.
     await newPatch('Empty patch');
     expect(await currentPreset()).toBe('Not saved as a preset');
-    await saveAs('BASS');
+    await saveAs('bass');
     await answer('Replace “Bass”?', false);
-    await saveAs('Bass');
+    await saveAs('BASS');
     await answer('Replace “Bass”?', true);
     expect(await until(async () => presetText('Bass'), (t) => t === canonicalJson(emptyPatch())))
       .toBe(canonicalJson(emptyPatch()));
     expect(presetFiles()).toEqual(['Bass.vtond']);
+    expect(await until(currentPreset, (c) => c === 'Bass')).toBe('Bass');
 
     await newPatch('Starter patch');
     await page.getByRole('button', { name: 'Bass', exact: true }).click();
@@ -182,6 +183,16 @@ describe('presets', () => {
     await answer('Load “Broken”?', true);
     await page.locator('.presets .error').waitFor();
     expect(await presetError()).toMatch(/^“Broken” can't be read: /);
+
+    putPreset('Hello', '{"hello":1}');
+    putPreset('Text', '{"sources":"x"}');
+    await page.getByRole('button', { name: 'Refresh' }).click();
+    for (const name of ['Hello', 'Text']) {
+      await page.getByRole('button', { name, exact: true }).click();
+      await answer(`Load “${name}”?`, true);
+      expect(await until(presetError, (e) => e === `“${name}” isn't a patch`)).toBe(`“${name}” isn't a patch`);
+    }
+    expect(await currentPreset()).toBe('Not saved as a preset');
     expect(await server.patch()).toEqual(asSent(starterPatch()));
     expect(await session.storedPatch()).toEqual(asSent(starterPatch()));
   });

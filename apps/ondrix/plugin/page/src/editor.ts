@@ -54,6 +54,7 @@ export function createEditor(options: EditorOptions) {
   const [status, setStatus] = createSignal<string | null>(null);
 
   const [presets, setPresets] = createSignal<string[]>([]);
+  // The current preset is the page's own; storage only mirrors it for the next start.
   const [current, setCurrent] = createSignal<string | null>(store.get(KEYS.current));
   const [baseline, setBaseline] = createSignal<string | null>(null);
   const [presetError, setPresetError] = createSignal<string | null>(null);
@@ -191,7 +192,7 @@ export function createEditor(options: EditorOptions) {
       return;
     }
     setPresets(names);
-    const name = store.get(KEYS.current);
+    const name = current();
     if (name === null || !names.includes(name)) {
       setCurrentPreset(null, null);
       return;
@@ -223,12 +224,16 @@ export function createEditor(options: EditorOptions) {
     }
   }
 
-  /** Saves under a name the user typed; a listed name is replaced only when confirmed. */
+  /**
+   * Saves under a name the user typed. A listed name, in any letter case, is replaced only when
+   * confirmed, and then under the name as listed, so that no second file appears beside it.
+   */
   async function savePresetAs(name: string) {
     setPresetError(null);
     const listed = listedAs(presets(), name);
-    if (listed !== null && !(await ask(`Replace ${quoted(listed)}?`, 'Replace'))) return false;
-    return writePreset(name);
+    if (listed === null) return writePreset(name);
+    if (!(await ask(`Replace ${quoted(listed)}?`, 'Replace'))) return false;
+    return writePreset(listed);
   }
 
   async function writePreset(name: string) {

@@ -104,3 +104,65 @@ describe('editor start-up and sync', () => {
     expect(plugin.last('set_patch').args.patch).toBe(canonicalJson(loaded));
   });
 });
+
+describe('presets', () => {
+  /** An editor connected to the plug-in, with `names` listed; `store` may refuse to write. */
+  async function withPresets(names: string[], store = memoryStore()) {
+    const plugin = fakePlugin();
+    const asked: string[] = [];
+    let t = 0;
+    const editor = createRoot(() =>
+      createEditor({
+        transport: plugin.transport, store, now: () => (t += 1000), frame: () => {},
+        ask: async (question) => (asked.push(question), true),
+      }),
+    );
+    void editor.start();
+    plugin.last('plugin_init').ok({ patch: null });
+    await settle();
+    plugin.last('presets_list').ok(names);
+    await settle();
+    return { plugin, editor, asked };
+  }
+
+  /** Answers the save, the list that follows it, and the read of the current preset. */
+  async function answerSave(plugin: ReturnType<typeof fakePlugin>, listed: string[]) {
+    plugin.last('preset_write').ok(null);
+    await settle();
+    plugin.last('presets_list').ok(listed);
+    await settle();
+    const read = plugin.last('preset_read');
+    read.ok(plugin.last('preset_write').args.patch);
+    await settle();
+  }
+
+  it('replaces a listed preset named in another letter case under its listed name', async () => {
+    const { plugin, editor, asked } = await withPresets(['Bass', 'Lead']);
+    const saving = editor.savePresetAs(' BASS ');
+    await settle();
+    expect(asked).toEqual(['Replace “Bass”?']);
+    expect(plugin.last('preset_write').args.name).toBe('Bass');
+    await answerSave(plugin, ['Bass', 'Lead']);
+    expect(await saving).toBe(true);
+    expect([editor.current(), editor.edited()]).toEqual(['Bass', false]);
+  });
+
+  it('keeps the current preset where storage cannot be written', async () => {
+    const readOnly = guardedStore(() => ({
+      getItem: () => null,
+      setItem: () => { throw new Error('QuotaExceededError'); },
+      removeItem: () => {},
+    }));
+    const { plugin, editor } = await withPresets([], readOnly);
+    const saving = editor.savePresetAs('Pad');
+    await settle();
+    await answerSave(plugin, ['Pad']);
+    expect(await saving).toBe(true);
+    expect(plugin.last('preset_read').args).toEqual({ name: 'Pad' });
+    expect([editor.current(), editor.edited()]).toEqual(['Pad', false]);
+    void editor.refreshPresets();
+    plugin.last('presets_list').ok(['Pad']);
+    await settle();
+    expect(editor.current()).toBe('Pad');
+  });
+});
