@@ -97,7 +97,8 @@ export async function startServer(): Promise<Server> {
 const BRIDGE = `(() => {
   const posted = [];
   const zooms = [];
-  const test = { posted, zooms };
+  const sizes = []; // UTF-8 bytes of each message
+  const test = { posted, zooms, sizes };
   Object.defineProperty(window, '__ipcTest', { value: test });
   const startWorker = () => new Worker(URL.createObjectURL(new Blob([\`
     let chain = Promise.resolve();
@@ -123,6 +124,7 @@ const BRIDGE = `(() => {
   window.webkit = { messageHandlers: { ipc: { postMessage(text) {
     const message = JSON.parse(text);
     posted.push({ cmd: message.cmd, args: message.args, at: performance.now() });
+    sizes.push(new TextEncoder().encode(text).length);
     cmds.push(message.cmd);
     worker.postMessage(text);
   } } } };

@@ -1,19 +1,23 @@
 import { createRoot } from 'solid-js';
 import { describe, expect, it } from 'vitest';
-import { createEditor } from '../src/editor';
-import type { Listener, Transport } from '../src/host/transport';
+import { createEditor, TOO_LARGE } from '../src/editor';
+import { canSend, type Listener, NoReply, TooLarge, type Transport } from '../src/host/transport';
 import { emptyPatch, starterPatch } from '../src/patch/model';
 import { guardedStore } from '../src/storage';
 import { canonicalJson } from '../src/text';
 
 /** A plug-in that records each invoke and answers when the test says so. */
 function fakePlugin() {
-  const calls: { cmd: string; args: Record<string, unknown>; ok(v: unknown): void; fail(e: string): void }[] = [];
+  const calls: { cmd: string; args: Record<string, unknown>; ok(v: unknown): void; fail(e: string | Error): void }[] = [];
   const listeners: Listener[] = [];
   const transport: Transport = {
     invoke: <T>(cmd: string, args: Record<string, unknown> = {}) =>
       new Promise<T>((resolve, reject) => {
-        calls.push({ cmd, args, ok: resolve as (v: unknown) => void, fail: (e) => reject(new Error(e)) });
+        if (!canSend(cmd, args)) return reject(new TooLarge()); // as the real transport does
+        calls.push({
+          cmd, args, ok: resolve as (v: unknown) => void,
+          fail: (e) => reject(typeof e === 'string' ? new Error(e) : e),
+        });
       }),
     listen: (l) => void listeners.push(l),
   };
@@ -164,5 +168,83 @@ describe('presets', () => {
     plugin.last('presets_list').ok(['Pad']);
     await settle();
     expect(editor.current()).toBe('Pad');
+  });
+});
+
+describe('a patch too large for the plug-in, and requests without a reply', () => {
+  /** A patch whose set_patch message is over the plug-in's bound, with the drawn table it holds. */
+  const huge = () => {
+    const p = starterPatch();
+    p.sources[0] = { ...p.sources[0], shape: { kind: 'drawn', table: Array(500_000).fill(0.123456789) } };
+    return p;
+  };
+  const setPatches = (plugin: ReturnType<typeof fakePlugin>) => plugin.calls.filter((c) => c.cmd === 'set_patch');
+
+  it('keeps a patch from the plug-in that grew too large, says so, and sends the next one that fits', async () => {
+    const plugin = fakePlugin();
+    const editor = editorWith(plugin);
+    void editor.start();
+    plugin.last('plugin_init').ok({ patch: huge() });
+    await settle();
+    expect(setPatches(plugin)).toHaveLength(0);
+    expect([editor.text(), editor.status()]).toEqual([canonicalJson(huge()), TOO_LARGE]);
+    editor.commit(starterPatch());
+    await settle();
+    expect(setPatches(plugin)).toHaveLength(1);
+    setPatches(plugin)[0].ok(null);
+    await settle();
+    expect(editor.status()).toBe(null);
+  });
+
+  it('refuses to load or save a patch too large, keeping the working patch', async () => {
+    const plugin = fakePlugin();
+    const editor = editorWith(plugin);
+    void editor.start();
+    plugin.last('plugin_init').ok({ patch: null });
+    await settle();
+    plugin.last('presets_list').ok(['Huge']);
+    await settle();
+    const loading = editor.loadPreset('Huge');
+    await settle();
+    plugin.last('preset_read').ok(canonicalJson(huge()));
+    await loading;
+    expect([editor.presetError(), editor.text(), editor.current()])
+      .toEqual([TOO_LARGE, canonicalJson(starterPatch()), null]);
+
+    editor.commit(huge());
+    expect(await editor.savePresetAs('Huge')).toBe(false);
+    expect(plugin.cmds().filter((c) => c === 'preset_write')).toEqual([]);
+    expect([editor.presetError(), editor.text()]).toEqual([TOO_LARGE, canonicalJson(huge())]);
+  });
+
+  it('shows a request that went unanswered, and keeps asking for live values', async () => {
+    const plugin = fakePlugin();
+    const frames: (() => void)[] = [];
+    const editor = createRoot(() => createEditor({
+      transport: plugin.transport, store: memoryStore(), ask: async () => true, frame: (next) => frames.push(next),
+    }));
+    void editor.start();
+    plugin.last('plugin_init').ok({ patch: null });
+    await settle();
+    plugin.last('set_patch').fail(new NoReply());
+    await settle();
+    expect(editor.status()).toBe("The plug-in didn't answer");
+    editor.commit(emptyPatch());
+    plugin.last('set_patch').ok(null);
+    await settle();
+    expect(editor.status()).toBe(null);
+
+    frames.shift()!();
+    plugin.last('live_values').fail(new NoReply());
+    await settle();
+    expect([editor.status(), frames.length]).toEqual(["The plug-in didn't answer", 1]);
+    frames.shift()!();
+    plugin.last('live_values').ok({ sources: [], outputs: [], trace: [] });
+    await settle();
+    expect([editor.status(), frames.length]).toEqual([null, 1]);
+    frames.shift()!();
+    plugin.last('live_values').fail('The plugin refused');
+    await settle();
+    expect(frames.length).toBe(0); // refused: the display stops
   });
 });
