@@ -3,7 +3,7 @@ import { describe, expect, it } from 'vitest';
 import { createEditor, TOO_LARGE } from '../src/editor';
 import { canSend, type Listener, NoReply, TooLarge, type Transport } from '../src/host/transport';
 import { emptyPatch, starterPatch } from '../src/patch/model';
-import { guardedStore } from '../src/storage';
+import { guardedStore, type Store } from '../src/storage';
 import { canonicalJson } from '../src/text';
 
 /** A plug-in that records each invoke and answers when the test says so. */
@@ -47,6 +47,33 @@ function editorWith(plugin: ReturnType<typeof fakePlugin>, store = memoryStore()
       frame: () => {}, // the display loop is not driven here
     }),
   );
+}
+
+/**
+ * An editor started on the plug-in's patch (none by default) with the presets `listed` (none
+ * answered when left out); it records the questions it asks, answering yes.
+ */
+async function started(
+  { patch = null, listed, store = memoryStore(), frame = () => {} }:
+  { patch?: unknown; listed?: string[]; store?: Store; frame?: (next: () => void) => void } = {},
+) {
+  const plugin = fakePlugin();
+  const asked: string[] = [];
+  let t = 0;
+  const editor = createRoot(() =>
+    createEditor({
+      transport: plugin.transport, store, now: () => (t += 1000), frame,
+      ask: async (question) => (asked.push(question), true),
+    }),
+  );
+  void editor.start();
+  plugin.last('plugin_init').ok({ patch });
+  await settle();
+  if (listed) {
+    plugin.last('presets_list').ok(listed);
+    await settle();
+  }
+  return { plugin, editor, asked };
 }
 
 describe('editor start-up and sync', () => {
@@ -110,25 +137,6 @@ describe('editor start-up and sync', () => {
 });
 
 describe('presets', () => {
-  /** An editor connected to the plug-in, with `names` listed; `store` may refuse to write. */
-  async function withPresets(names: string[], store = memoryStore()) {
-    const plugin = fakePlugin();
-    const asked: string[] = [];
-    let t = 0;
-    const editor = createRoot(() =>
-      createEditor({
-        transport: plugin.transport, store, now: () => (t += 1000), frame: () => {},
-        ask: async (question) => (asked.push(question), true),
-      }),
-    );
-    void editor.start();
-    plugin.last('plugin_init').ok({ patch: null });
-    await settle();
-    plugin.last('presets_list').ok(names);
-    await settle();
-    return { plugin, editor, asked };
-  }
-
   /** Answers the save, the list that follows it, and the read of the current preset. */
   async function answerSave(plugin: ReturnType<typeof fakePlugin>, listed: string[]) {
     plugin.last('preset_write').ok(null);
@@ -141,7 +149,7 @@ describe('presets', () => {
   }
 
   it('replaces a listed preset named in another letter case under its listed name', async () => {
-    const { plugin, editor, asked } = await withPresets(['Bass', 'Lead']);
+    const { plugin, editor, asked } = await started({ listed: ['Bass', 'Lead'] });
     const saving = editor.savePresetAs(' BASS ');
     await settle();
     expect(asked).toEqual(['Replace “Bass”?']);
@@ -157,7 +165,7 @@ describe('presets', () => {
       setItem: () => { throw new Error('QuotaExceededError'); },
       removeItem: () => {},
     }));
-    const { plugin, editor } = await withPresets([], readOnly);
+    const { plugin, editor } = await started({ listed: [], store: readOnly });
     const saving = editor.savePresetAs('Pad');
     await settle();
     await answerSave(plugin, ['Pad']);
@@ -181,11 +189,7 @@ describe('a patch too large for the plug-in, and requests without a reply', () =
   const setPatches = (plugin: ReturnType<typeof fakePlugin>) => plugin.calls.filter((c) => c.cmd === 'set_patch');
 
   it('keeps a patch from the plug-in that grew too large, says so, and sends the next one that fits', async () => {
-    const plugin = fakePlugin();
-    const editor = editorWith(plugin);
-    void editor.start();
-    plugin.last('plugin_init').ok({ patch: huge() });
-    await settle();
+    const { plugin, editor } = await started({ patch: huge() });
     expect(setPatches(plugin)).toHaveLength(0);
     expect([editor.text(), editor.status()]).toEqual([canonicalJson(huge()), TOO_LARGE]);
     editor.commit(starterPatch());
@@ -197,13 +201,7 @@ describe('a patch too large for the plug-in, and requests without a reply', () =
   });
 
   it('refuses to load or save a patch too large, keeping the working patch', async () => {
-    const plugin = fakePlugin();
-    const editor = editorWith(plugin);
-    void editor.start();
-    plugin.last('plugin_init').ok({ patch: null });
-    await settle();
-    plugin.last('presets_list').ok(['Huge']);
-    await settle();
+    const { plugin, editor } = await started({ listed: ['Huge'] });
     const loading = editor.loadPreset('Huge');
     await settle();
     plugin.last('preset_read').ok(canonicalJson(huge()));
@@ -218,14 +216,8 @@ describe('a patch too large for the plug-in, and requests without a reply', () =
   });
 
   it('shows a request that went unanswered, and keeps asking for live values', async () => {
-    const plugin = fakePlugin();
     const frames: (() => void)[] = [];
-    const editor = createRoot(() => createEditor({
-      transport: plugin.transport, store: memoryStore(), ask: async () => true, frame: (next) => frames.push(next),
-    }));
-    void editor.start();
-    plugin.last('plugin_init').ok({ patch: null });
-    await settle();
+    const { plugin, editor } = await started({ frame: (next) => frames.push(next) });
     plugin.last('set_patch').fail(new NoReply());
     await settle();
     expect(editor.status()).toBe("The plug-in didn't answer");
