@@ -16,7 +16,10 @@ export interface Transport {
 
 export const REFUSED = 'The plugin refused';
 
-/** The longest message text the plug-in reads, in UTF-8 bytes; it leaves a longer one unanswered. */
+/**
+ * The longest message text the plug-in reads, in UTF-8 bytes (its MAX_DOCUMENT_BYTES); it leaves
+ * a longer one unanswered.
+ */
 export const MESSAGE_LIMIT = 4 * 1024 * 1024;
 /** How long a message waits for its reply before it fails. */
 export const REPLY_MS = 2000;
@@ -36,7 +39,7 @@ export class NoReply extends Error {
 }
 
 /** UTF-8 bytes of a well-formed text. */
-export function utf8Length(text: string): number {
+function utf8Length(text: string): number {
   let bytes = 0;
   for (let i = 0; i < text.length; i++) {
     const c = text.charCodeAt(i);
@@ -66,7 +69,7 @@ const messageText = (id: number, cmd: string, args: Record<string, unknown>) =>
 export const canSend = (cmd: string, args: Record<string, unknown>) =>
   fits(messageText(Number.MAX_SAFE_INTEGER, cmd, args));
 
-export function connect(win: HostWindow, replyMs = REPLY_MS): Transport {
+export function connect(win: HostWindow): Transport {
   let nextId = 1;
   const pending = new Map<number, { resolve(v: unknown): void; reject(e: Error): void }>();
   const listeners: Listener[] = [];
@@ -95,7 +98,7 @@ export function connect(win: HostWindow, replyMs = REPLY_MS): Transport {
         if (!fits(text)) return reject(new TooLarge());
         const timer = setTimeout(() => {
           if (pending.delete(id)) reject(new NoReply());
-        }, replyMs);
+        }, REPLY_MS);
         const settle = <V>(then: (v: V) => void) => (v: V) => {
           clearTimeout(timer);
           then(v);

@@ -53,6 +53,6 @@ export function asUnion(v: unknown, format: UnionFormat): Json | null {
 /** The reader's value of every field a source leaves out: all but `shape` and `rate`. */
 export const sourceDefaults = (): Omit<Source, 'shape' | 'rate'> => ({ ...FORMAT.records.source.defaults });
 
-/** The reader's value of every field an output leaves out: all but `cc`. */
+/** The reader's value of every field an output leaves out: all but `cc`. A copy of its own. */
 export const outputDefaults = (): Omit<Output, 'cc'> =>
-  structuredClone(FORMAT.records.output.defaults) as Omit<Output, 'cc'>;
+  JSON.parse(JSON.stringify(FORMAT.records.output.defaults)) as Omit<Output, 'cc'>;

@@ -23,12 +23,13 @@ function NumberField(props: {
   /** True when the text was taken. */
   const end = (field: HTMLInputElement, leaving: boolean) => {
     const typed = props.read(field.value);
-    setRefused('error' in typed);
     if ('error' in typed) {
       props.onError(typed.error);
       if (leaving) field.value = String(props.value);
+      setRefused(!leaving);
       return false;
     }
+    setRefused(false);
     props.onError(null);
     props.onCommit(typed.value);
     field.value = String(props.value);
