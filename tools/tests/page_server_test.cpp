@@ -14,6 +14,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "http.hpp"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -141,7 +143,8 @@ TEST_F(PageServer, ServesThePageAndItsMessagesThenQuits) {
     EXPECT_EQ(post("/__test/state", "{").body, R"({"ok":false})");
 
     EXPECT_EQ(send("NONSENSE\r\n\r\n").status, 400);
-    EXPECT_EQ(send("POST /__ipc HTTP/1.1\r\nContent-Length: 1048577\r\n\r\n").status, 400);
+    const std::string over = std::to_string(ondrix_tools::MAX_BODY_SIZE + 1);
+    EXPECT_EQ(send("POST /__ipc HTTP/1.1\r\nContent-Length: " + over + "\r\n\r\n").status, 400);
     EXPECT_EQ(post("/index.html", "").status, 405);
 
     ::close(idle);

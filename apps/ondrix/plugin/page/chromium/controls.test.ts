@@ -189,7 +189,7 @@ describe('controls', () => {
     expect(free.sources[0].rate).toEqual({ mode: 'free', hz: 2 });
   });
 
-  it('toggles a route from a tap to an output and takes typed MIDI fields', async () => {
+  it('toggles a route from a tap to an output and takes typed MIDI fields on Enter or leaving', async () => {
     await session.open();
     await pluginPatchWhere((p) => isDeepStrictEqual(p, asSent(starterPatch())));
     await page.getByRole('button', { name: 'B to output 3' }).click();
@@ -199,19 +199,42 @@ describe('controls', () => {
 
     await page.locator('.list.outputs li', { hasText: 'CC 18' }).click();
     const cc = page.getByRole('textbox', { name: 'CC' });
-    await cc.fill('9');
+    const why = page.locator('.editor-form p.error');
+    // Typed key by key, the text stays as typed and nothing changes until Enter.
+    await cc.fill('');
+    await cc.pressSequentially('12.6');
+    expect(await cc.inputValue()).toBe('12.6');
+    await page.waitForTimeout(300);
+    expect((await pluginPatch()).outputs[2].cc).toBe(18);
+    await cc.press('Enter');
+    expect(await why.textContent()).toBe('CC must be a whole number from 0 to 127');
+    expect(await cc.inputValue()).toBe('12.6');
+    await cc.press('Tab');
+    expect(await cc.inputValue()).toBe('18');
+    expect((await pluginPatch()).outputs[2].cc).toBe(18);
+
+    await cc.fill('');
+    await cc.pressSequentially('9');
     await cc.press('Enter');
     await pluginPatchWhere((p) => p.outputs[2].cc === 9);
+    expect(await why.count()).toBe(0);
     await page.getByRole('checkbox', { name: '14-bit' }).check();
+    await pluginPatchWhere((p) => p.outputs[2].fine);
     await cc.fill('100');
     await cc.press('Enter');
-    await pluginPatchWhere((p) => p.outputs[2].cc === 31 && p.outputs[2].fine);
-    expect(await cc.inputValue()).toBe('31');
+    expect(await why.textContent()).toBe('A 14-bit CC must be a whole number from 0 to 31');
+
     const channel = page.getByRole('textbox', { name: 'Channel' });
-    await channel.fill('20');
+    await channel.fill('');
+    await channel.pressSequentially('1.5');
     await channel.press('Tab');
-    await pluginPatchWhere((p) => p.outputs[2].channel === 15);
-    expect(await channel.inputValue()).toBe('16');
+    expect(await channel.inputValue()).toBe('1');
+    expect(await why.textContent()).toBe('Channel must be a whole number from 1 to 16');
+    await channel.fill('16');
+    await channel.press('Tab');
+    const typed = await pluginPatchWhere((p) => p.outputs[2].channel === 15);
+    expect([typed.outputs[2].cc, await cc.inputValue(), await channel.inputValue()]).toEqual([9, '9', '16']);
+    expect(await why.count()).toBe(0);
   });
 });
 

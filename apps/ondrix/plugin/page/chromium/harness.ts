@@ -6,7 +6,7 @@
 import { type ChildProcess, spawn } from 'node:child_process';
 import { mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { join } from 'node:path';
+import { dirname, join } from 'node:path';
 import { createInterface } from 'node:readline';
 import { fileURLToPath } from 'node:url';
 import { type Browser, type BrowserContext, chromium, type Page } from 'playwright-core';
@@ -24,6 +24,10 @@ export const ENGINE: Engine = process.env.ONDRIX_PAGE_ENGINE === 'webkitgtk' ? '
 
 /** A screenshot's file name: Chromium's plain, WebKitGTK's marked. */
 export const screenshotName = (name: string) => (ENGINE === 'chromium' ? `${name}.png` : `${name}-webkitgtk.png`);
+
+/** The command-line host and the plug-in module of the page server's build. */
+export const HOST = join(dirname(SERVER), 'ondrix-host');
+export const MODULE = join(dirname(SERVER), '../apps/ondrix/plugin/Vantrel Ondrix.clap');
 
 export function launchBrowser(): Promise<Browser> {
   if (ENGINE === 'webkitgtk') return launchWebKitGTK();
@@ -104,7 +108,8 @@ export async function startServer(): Promise<Server> {
 const BRIDGE = `(() => {
   const posted = [];
   const zooms = [];
-  const test = { posted, zooms };
+  const sizes = []; // UTF-8 bytes of each message
+  const test = { posted, zooms, sizes };
   Object.defineProperty(window, '__ipcTest', { value: test });
   const startWorker = () => new Worker(URL.createObjectURL(new Blob([\`
     let chain = Promise.resolve();
@@ -130,6 +135,7 @@ const BRIDGE = `(() => {
   window.webkit = { messageHandlers: { ipc: { postMessage(text) {
     const message = JSON.parse(text);
     posted.push({ cmd: message.cmd, args: message.args, at: performance.now() });
+    sizes.push(new TextEncoder().encode(text).length);
     cmds.push(message.cmd);
     worker.postMessage(text);
   } } } };
