@@ -1,16 +1,13 @@
 import { mkdirSync } from 'node:fs';
 import { join } from 'node:path';
-import { fileURLToPath } from 'node:url';
 import { isDeepStrictEqual } from 'node:util';
 import type { Locator } from 'playwright-core';
 import { describe, expect, it } from 'vitest';
 import { starterPatch } from '../src/patch/model';
 import type { Patch } from '../src/patch/types';
 import { canonicalJson } from '../src/text';
-import { eachTestOnItsOwnServer, page, screenshotName, server, session, until } from './harness';
+import { eachTestOnItsOwnServer, page, screenshotName, server, session, SHOTS, until } from './harness';
 import { readPng } from './png';
-
-const SHOTS = fileURLToPath(new URL('../../../../../build/page-e2e/screenshots/', import.meta.url));
 
 eachTestOnItsOwnServer();
 
