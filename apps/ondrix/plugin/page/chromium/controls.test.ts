@@ -92,6 +92,20 @@ describe('themes', () => {
 });
 
 describe('controls', () => {
+  it('reaches a remove button from the keyboard, shown while it has the focus', async () => {
+    await session.open();
+    await pluginPatchWhere((p) => isDeepStrictEqual(p, asSent(starterPatch())));
+    const remove = page.getByRole('button', { name: 'Remove source 2' });
+    const opacity = () => remove.evaluate((el) => getComputedStyle(el).opacity);
+    expect(await opacity()).toBe('0');
+    await page.getByRole('checkbox', { name: 'Source 2 on' }).focus();
+    await page.keyboard.press('Tab');
+    expect(await remove.evaluate((el) => el === document.activeElement)).toBe(true);
+    expect(await opacity()).toBe('1');
+    await page.keyboard.press('Enter');
+    await pluginPatchWhere((p) => !p.sources[1].enabled && p.routes.every((r) => r.from !== 1));
+  });
+
   it('steps an amount slider with the arrow keys and clears it with Delete', async () => {
     await session.open();
     await pluginPatchWhere((p) => isDeepStrictEqual(p, asSent(starterPatch())));
