@@ -10,6 +10,14 @@ import { BottomView } from './Routing';
 import { Scope } from './Scope';
 import { SourceEditor } from './SourceEditor';
 
+/**
+ * The least room, in CSS pixels, each area keeps when the window (or a large interface size)
+ * leaves less than the stored widths and share ask for: the side panels give way, down to these,
+ * so that the centre keeps its own and at least 28 % of the width. Together they fit a
+ * 900 x 560 window at 150 % (600 x 373 CSS pixels).
+ */
+const LEAST = { left: 185, centre: 170, right: 230, scope: 96, routing: 96 };
+
 const RESTART_TIP =
   'Every source back to the start of its cycle, together (like a reset on a modular)';
 
@@ -79,16 +87,20 @@ export function App(props: { editor: Editor; view: View; Dialog: () => unknown }
   const columns = () => {
     const l = layout();
     return [
-      l.leftOpen ? `${l.leftWidth}px 5px` : '',
-      'minmax(0, 1fr)',
-      l.rightOpen ? `5px ${l.rightWidth}px` : '',
+      l.leftOpen ? `minmax(${LEAST.left}px, ${l.leftWidth}px) 5px` : '',
+      `minmax(max(${LEAST.centre}px, 28%), 1fr)`,
+      l.rightOpen ? `5px minmax(${LEAST.right}px, ${l.rightWidth}px)` : '',
     ].join(' ');
+  };
+  const rows = () => {
+    const share = layout().share;
+    return `minmax(${LEAST.scope}px, ${share}fr) 5px minmax(${LEAST.routing}px, ${1 - share}fr)`;
   };
 
   return (
     <div class="app">
       <header class="toolbar">
-        <h1><span class="logo" aria-hidden="true" />Vantrel Ondrix</h1>
+        <h1 title="Vantrel Ondrix"><span class="logo" aria-hidden="true" /><span class="title">Vantrel Ondrix</span></h1>
         <NewPatchMenu editor={editor} />
         <button type="button" title="Undo (Ctrl+Z)" disabled={!editor.canUndo()}
           onClick={() => editor.undo()}>
@@ -134,7 +146,7 @@ export function App(props: { editor: Editor; view: View; Dialog: () => unknown }
         </Show>
 
         <div class="centre" ref={centre}
-          style={{ 'grid-template-rows': `minmax(0, ${layout().share}fr) 5px minmax(0, ${1 - layout().share}fr)` }}>
+          style={{ 'grid-template-rows': rows() }}>
           <Scope editor={editor} view={view} />
           <Splitter vertical label="Scope height" onStart={remember}
             onDrag={(_, dy) => view.setLayout({ share: within('share', start.share + dy / centre.clientHeight) })}
