@@ -92,6 +92,25 @@ describe('themes', () => {
 });
 
 describe('controls', () => {
+  it('closes the New patch menu on Escape and on a press outside it', async () => {
+    await session.open();
+    await pluginPatchWhere((p) => isDeepStrictEqual(p, asSent(starterPatch())));
+    const button = page.getByRole('button', { name: 'New patch' });
+    const menu = page.getByRole('menu');
+    await button.click();
+    await menu.waitFor();
+    await page.keyboard.press('Escape');
+    await menu.waitFor({ state: 'detached' });
+    expect(await button.evaluate((el) => el === document.activeElement)).toBe(true);
+    await button.click();
+    await menu.waitFor();
+    await page.getByLabel('Scope', { exact: true }).click();
+    await menu.waitFor({ state: 'detached' });
+    // The Sources "+" under where the menu was can be pressed again.
+    await page.getByRole('button', { name: 'Add a source' }).click({ timeout: 2000 });
+    await pluginPatchWhere((p) => p.sources[8].enabled); // the first not in use
+  });
+
   it('reaches a remove button from the keyboard, shown while it has the focus', async () => {
     await session.open();
     await pluginPatchWhere((p) => isDeepStrictEqual(p, asSent(starterPatch())));

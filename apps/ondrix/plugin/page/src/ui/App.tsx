@@ -1,4 +1,4 @@
-import { createSignal, For, Show } from 'solid-js';
+import { createEffect, createSignal, For, onCleanup, Show } from 'solid-js';
 import type { Editor } from '../editor';
 import { within } from '../layout';
 import { listedScale, THEME_LABELS, THEMES, UI_SCALES } from '../theme';
@@ -23,13 +23,33 @@ const RESTART_TIP =
 
 function NewPatchMenu(props: { editor: Editor }) {
   const [open, setOpen] = createSignal(false);
+  let menu!: HTMLSpanElement;
+  let button!: HTMLButtonElement;
   const choose = (kind: 'starter' | 'empty') => {
     setOpen(false);
     void props.editor.newPatch(kind);
   };
+  // While open, Escape or a press anywhere else closes it; the press still does its own work.
+  createEffect(() => {
+    if (!open()) return;
+    const press = (e: PointerEvent) => {
+      if (!menu.contains(e.target as Node)) setOpen(false);
+    };
+    const key = (e: KeyboardEvent) => {
+      if (e.key !== 'Escape') return;
+      setOpen(false);
+      button.focus();
+    };
+    document.addEventListener('pointerdown', press, true);
+    document.addEventListener('keydown', key);
+    onCleanup(() => {
+      document.removeEventListener('pointerdown', press, true);
+      document.removeEventListener('keydown', key);
+    });
+  });
   return (
-    <span class="menu">
-      <button type="button" aria-haspopup="menu" aria-expanded={open()}
+    <span class="menu" ref={menu}>
+      <button type="button" ref={button} aria-haspopup="menu" aria-expanded={open()}
         onClick={() => setOpen(!open())}>
         New patch
       </button>
