@@ -109,3 +109,45 @@ describe('window and interface sizes', () => {
     }
   });
 });
+
+describe('16 sources and 64 outputs', () => {
+  /** Scrolls the tab body to its far end and tells which headings are still whole in view. */
+  async function scrolledHeadings() {
+    return page.evaluate(() => {
+      const body = document.querySelector('.tab-body')!;
+      body.scrollTo(body.scrollWidth, body.scrollHeight);
+      const view = body.getBoundingClientRect();
+      const shown = (el: Element) => {
+        const r = el.getBoundingClientRect();
+        const hit = document.elementFromPoint(r.left + r.width / 2, r.top + r.height / 2);
+        return r.left >= view.left - 0.5 && r.top >= view.top - 0.5 && r.right <= view.right + 0.5 &&
+          r.bottom <= view.bottom + 0.5 && hit !== null && el.contains(hit);
+      };
+      const columns = [...document.querySelectorAll('.matrix thead th:not(:first-child)')];
+      const rows = [...document.querySelectorAll('.matrix tbody th')];
+      return {
+        scrolled: body.scrollLeft > 0,
+        first: { column: shown(columns[0]), row: shown(rows[0]) },
+        last: { column: shown(columns.at(-1)!), row: shown(rows.at(-1)!) },
+      };
+    });
+  }
+
+  it('keeps the grids\' row and column headings in view while they scroll', async () => {
+    const full = fullPatch();
+    await server.post('/__test/state', JSON.stringify({ patch: full, version: 1 }));
+    await session.open();
+    await until(() => session.storedPatch(), (p) => isDeepStrictEqual(p, asSent(full)));
+    // The routing view: 64 output columns scroll sideways under the tap names.
+    expect(await scrolledHeadings()).toEqual({
+      scrolled: true, first: { column: false, row: true }, last: { column: true, row: true },
+    });
+    // The modulation grid: 64 rows and 16 columns scroll both ways under both headings.
+    await page.getByRole('tab', { name: 'Modulation' }).click();
+    expect(await scrolledHeadings()).toEqual({
+      scrolled: true, first: { column: false, row: false }, last: { column: true, row: true },
+    });
+    mkdirSync(SHOTS, { recursive: true });
+    await page.screenshot({ path: join(SHOTS, 'modulation-scrolled.png') });
+  });
+});
