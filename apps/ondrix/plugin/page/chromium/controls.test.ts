@@ -91,6 +91,16 @@ describe('themes', () => {
   });
 });
 
+describe('theme details', () => {
+  it('applies Midnight for a stored theme it does not know, and names it in the menu', async () => {
+    await session.context.addInitScript(() => localStorage.setItem('vantrel.theme', 'neon'));
+    await session.open();
+    expect(await page.evaluate(() => document.documentElement.dataset.theme)).toBe('midnight');
+    expect(await page.getByRole('combobox', { name: 'Theme' })
+      .evaluate((el: HTMLSelectElement) => el.selectedOptions[0]?.textContent)).toBe('Midnight');
+  });
+});
+
 describe('controls', () => {
   it('closes the New patch menu on Escape and on a press outside it', async () => {
     await session.open();
