@@ -6,6 +6,7 @@ import { describe, expect, it } from 'vitest';
 import { starterPatch } from '../src/patch/model';
 import type { Patch } from '../src/patch/types';
 import { canonicalJson } from '../src/text';
+import { THEMES } from '../src/theme';
 import { eachTestOnItsOwnServer, page, screenshotName, server, session, SHOTS, until } from './harness';
 import { readPng } from './png';
 
@@ -91,7 +92,50 @@ describe('themes', () => {
   });
 });
 
+/** The hue of a #rrggbb colour in degrees, or null for a grey. */
+function hue(hex: string): number | null {
+  const [r, g, b] = [1, 3, 5].map((i) => parseInt(hex.slice(i, i + 2), 16) / 255);
+  const max = Math.max(r, g, b);
+  const range = max - Math.min(r, g, b);
+  if (range < 0.15) return null;
+  const h = max === r ? (g - b) / range : max === g ? 2 + (b - r) / range : 4 + (r - g) / range;
+  return (h * 60 + 360) % 360;
+}
+
 describe('theme details', () => {
+  it('tells the four tap traces apart in every theme, by hue or by dash pattern', async () => {
+    // Records each line the scope strokes: a frame's last four are the taps' traces, D to A.
+    await session.context.addInitScript(() => {
+      const strokes: { colour: unknown; dash: number[] }[] = [];
+      Object.defineProperty(window, '__scopeStrokes', { value: strokes });
+      const stroke = CanvasRenderingContext2D.prototype.stroke as (...args: unknown[]) => void;
+      CanvasRenderingContext2D.prototype.stroke = function (this: CanvasRenderingContext2D, ...args: unknown[]) {
+        if (this.canvas.getAttribute('aria-label') === 'Scope') {
+          strokes.push({ colour: this.strokeStyle, dash: this.getLineDash() });
+        }
+        return stroke.apply(this, args);
+      };
+    });
+    await session.open();
+    const strokes = () => page.evaluate(() =>
+      (window as never as { __scopeStrokes: { colour: string; dash: number[] }[] }).__scopeStrokes.splice(0));
+    const theme = page.getByRole('combobox', { name: 'Theme' });
+    const near: string[] = [];
+    for (const id of THEMES) {
+      await theme.selectOption(id);
+      await strokes();
+      const traces = (await until(strokes, (s) => s.length >= 8)).slice(-4).reverse();
+      for (let i = 0; i < 4; i++) {
+        for (let j = i + 1; j < 4; j++) {
+          const [a, b] = [hue(traces[i].colour), hue(traces[j].colour)];
+          const hues = a === null || b === null ? a !== b : Math.min(Math.abs(a - b), 360 - Math.abs(a - b)) >= 30;
+          if (!hues && isDeepStrictEqual(traces[i].dash, traces[j].dash)) near.push(`${id}: taps ${i} and ${j}`);
+        }
+      }
+    }
+    expect(near).toEqual([]);
+  });
+
   it('applies Midnight for a stored theme it does not know, and names it in the menu', async () => {
     await session.context.addInitScript(() => localStorage.setItem('vantrel.theme', 'neon'));
     await session.open();
