@@ -1,5 +1,6 @@
 import { createEffect, createSignal, For, onCleanup, Show } from 'solid-js';
 import type { Editor } from '../editor';
+import { shortcut } from '../keys';
 import { within } from '../layout';
 import { listedScale, THEME_LABELS, THEMES, UI_SCALES } from '../theme';
 import type { View } from '../view';
@@ -17,6 +18,9 @@ import { SourceEditor } from './SourceEditor';
  * 900 x 560 window at 150 % (600 x 373 CSS pixels).
  */
 const LEAST = { left: 185, centre: 170, right: 230, scope: 96, routing: 96 };
+
+const PLATFORM =
+  (navigator as { userAgentData?: { platform?: string } }).userAgentData?.platform || navigator.platform;
 
 const RESTART_TIP =
   'Every source back to the start of its cycle, together (like a reset on a modular)';
@@ -122,11 +126,11 @@ export function App(props: { editor: Editor; view: View; Dialog: () => unknown }
       <header class="toolbar">
         <h1 title="Vantrel Ondrix"><span class="logo" aria-hidden="true" /><span class="title">Vantrel Ondrix</span></h1>
         <NewPatchMenu editor={editor} />
-        <button type="button" title="Undo (Ctrl+Z)" disabled={!editor.canUndo()}
+        <button type="button" title={`Undo (${shortcut('Z', false, PLATFORM)})`} disabled={!editor.canUndo()}
           onClick={() => editor.undo()}>
           Undo
         </button>
-        <button type="button" title="Redo (Ctrl+Shift+Z)" disabled={!editor.canRedo()}
+        <button type="button" title={`Redo (${shortcut('Z', true, PLATFORM)})`} disabled={!editor.canRedo()}
           onClick={() => editor.redo()}>
           Redo
         </button>
