@@ -105,17 +105,17 @@ function hue(hex: string): number | null {
 describe('theme details', () => {
   it('tells the four tap traces apart in every theme, by hue or by dash pattern', async () => {
     // Records each line the scope strokes: a frame's last four are the taps' traces, D to A.
-    await session.context.addInitScript(() => {
-      const strokes: { colour: unknown; dash: number[] }[] = [];
+    await session.context.addInitScript(`(() => {
+      const strokes = [];
       Object.defineProperty(window, '__scopeStrokes', { value: strokes });
-      const stroke = CanvasRenderingContext2D.prototype.stroke as (...args: unknown[]) => void;
-      CanvasRenderingContext2D.prototype.stroke = function (this: CanvasRenderingContext2D, ...args: unknown[]) {
+      const stroke = CanvasRenderingContext2D.prototype.stroke;
+      CanvasRenderingContext2D.prototype.stroke = function (...args) {
         if (this.canvas.getAttribute('aria-label') === 'Scope') {
           strokes.push({ colour: this.strokeStyle, dash: this.getLineDash() });
         }
         return stroke.apply(this, args);
       };
-    });
+    })();`);
     await session.open();
     const strokes = () => page.evaluate(() =>
       (window as never as { __scopeStrokes: { colour: string; dash: number[] }[] }).__scopeStrokes.splice(0));
@@ -137,7 +137,7 @@ describe('theme details', () => {
   });
 
   it('applies Midnight for a stored theme it does not know, and names it in the menu', async () => {
-    await session.context.addInitScript(() => localStorage.setItem('vantrel.theme', 'neon'));
+    await session.context.addInitScript("localStorage.setItem('vantrel.theme', 'neon')");
     await session.open();
     expect(await page.evaluate(() => document.documentElement.dataset.theme)).toBe('midnight');
     expect(await page.getByRole('combobox', { name: 'Theme' })

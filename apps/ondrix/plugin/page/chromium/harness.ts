@@ -154,8 +154,6 @@ export interface Session {
 
 export interface SessionOptions {
   viewport?: { width: number; height: number };
-  /** Device pixels per CSS pixel: a web view zoomed by the plug-in lays out in fewer CSS pixels. */
-  deviceScaleFactor?: number;
   /** Whether the page is told it runs in the plug-in. */
   plugin?: boolean;
 }
@@ -163,12 +161,12 @@ export interface SessionOptions {
 export async function openSession(
   browser: Browser,
   server: Server,
-  { viewport = { width: 1180, height: 760 }, deviceScaleFactor = 1, plugin = true }: SessionOptions = {},
+  { viewport = { width: 1180, height: 760 }, plugin = true }: SessionOptions = {},
 ): Promise<Session> {
   const config = (await (await server.get('/__test/config')).json()) as {
     scripts: { source: string; main_frame_only: boolean }[];
   };
-  const context = await browser.newContext({ viewport, deviceScaleFactor });
+  const context = await browser.newContext({ viewport });
   await context.addInitScript(BRIDGE);
   // Without the plug-in's flag the page is not in the plug-in, though `window.ipc` is there.
   for (const script of config.scripts) {

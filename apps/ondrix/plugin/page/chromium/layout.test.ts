@@ -8,7 +8,9 @@ import { describe, expect, it } from 'vitest';
 import type { Patch } from '../src/patch/types';
 import { canonicalJson } from '../src/text';
 import { UI_SCALES } from '../src/theme';
-import { eachTestOnItsOwnServer, fullPatch, page, reopenSession, server, session, SHOTS, until } from './harness';
+import {
+  eachTestOnItsOwnServer, fullPatch, page, screenshotName, server, session, SHOTS, until,
+} from './harness';
 
 eachTestOnItsOwnServer();
 
@@ -19,7 +21,11 @@ const asSent = (p: Patch) => JSON.parse(canonicalJson(p));
  * focused (a control shown only on focus shows then) and scrolled into view, then must have a
  * size, lie inside the window and inside its own area, and be the element under its own centre.
  * Only panels the user can scroll may have been scrolled to reach it. The areas must not overlap,
- * and each keeps a usable size.
+ * and each keeps a usable size. Every panel is scrolled back to its start at the end.
+ *
+ * WebKitGTK under Xvfb gives the keyboard focus only to a window under the X pointer, and in a
+ * window without it `:focus` never matches: there a control shown only on focus stays hidden
+ * and is left out (the suite checks it in Chromium and in the larger windows).
  */
 function faultsInView(least: number): string[] {
   const faults: string[] = [];
@@ -48,6 +54,7 @@ function faultsInView(least: number): string[] {
   const controls = document.querySelectorAll('button, select, input, [role="slider"]');
   for (const el of controls as NodeListOf<HTMLElement>) {
     el.focus({ preventScroll: true });
+    if (!document.hasFocus() && getComputedStyle(el).opacity === '0') continue;
     el.scrollIntoView({ block: 'nearest', inline: 'nearest' });
     const r = box(el);
     const what = name(el);
@@ -72,6 +79,7 @@ function faultsInView(least: number): string[] {
     }
   }
   (document.activeElement as HTMLElement | null)?.blur();
+  document.querySelectorAll('*').forEach((el) => el.scrollTo(0, 0));
   return faults;
 }
 
@@ -81,8 +89,8 @@ describe('window and interface sizes', () => {
 
   it.each(cases)('$width x $height at $percent %: every control is reachable in every view', async (c) => {
     const viewport = { width: Math.floor(c.width / c.scale), height: Math.floor(c.height / c.scale) };
-    await reopenSession({ viewport, deviceScaleFactor: c.scale });
-    await session.context.addInitScript((scale) => localStorage.setItem('vantrel.uiScale', String(scale)), c.scale);
+    await page.setViewportSize(viewport);
+    await session.context.addInitScript(`localStorage.setItem('vantrel.uiScale', '${c.scale}')`);
     const full = fullPatch();
     await server.post('/__test/state', JSON.stringify({ patch: full, version: 1 }));
     await session.open();
@@ -99,23 +107,22 @@ describe('window and interface sizes', () => {
     for (const view of views) {
       await page.getByRole('tab', { name: view.right }).click();
       await page.getByRole('tab', { name: view.bottom }).click();
-      await page.mouse.move(0, 0);
+      await page.mouse.move(0, 0); // on no control
       expect(await page.evaluate(faultsInView, LEAST), view.name).toEqual([]);
       if (c.scale === 1.5) {
         mkdirSync(SHOTS, { recursive: true });
-        await page.evaluate(() => document.querySelectorAll('.panel, .tab-body').forEach((el) => el.scrollTo(0, 0)));
-        await page.screenshot({ path: join(SHOTS, `layout-${c.width}x${c.height}-${c.percent}-${view.name}.png`) });
+        await page.screenshot({ path: join(SHOTS, screenshotName(`layout-${c.width}x${c.height}-${c.percent}-${view.name}`)) });
       }
     }
   });
 });
 
 describe('16 sources and 64 outputs', () => {
-  /** Scrolls the tab body to its far end and tells which headings are still whole in view. */
-  async function scrolledHeadings() {
-    return page.evaluate(() => {
+  /** Scrolls the tab body to its far end (`down` too) and tells which headings are still whole in view. */
+  async function scrolledHeadings(down: boolean) {
+    return page.evaluate((down) => {
       const body = document.querySelector('.tab-body')!;
-      body.scrollTo(body.scrollWidth, body.scrollHeight);
+      body.scrollTo(body.scrollWidth, down ? body.scrollHeight : 0);
       const view = body.getBoundingClientRect();
       const shown = (el: Element) => {
         const r = el.getBoundingClientRect();
@@ -130,7 +137,7 @@ describe('16 sources and 64 outputs', () => {
         first: { column: shown(columns[0]), row: shown(rows[0]) },
         last: { column: shown(columns.at(-1)!), row: shown(rows.at(-1)!) },
       };
-    });
+    }, down);
   }
 
   it('keeps the grids\' row and column headings in view while they scroll', async () => {
@@ -139,15 +146,15 @@ describe('16 sources and 64 outputs', () => {
     await session.open();
     await until(() => session.storedPatch(), (p) => isDeepStrictEqual(p, asSent(full)));
     // The routing view: 64 output columns scroll sideways under the tap names.
-    expect(await scrolledHeadings()).toEqual({
+    expect(await scrolledHeadings(false)).toEqual({
       scrolled: true, first: { column: false, row: true }, last: { column: true, row: true },
     });
     // The modulation grid: 64 rows and 16 columns scroll both ways under both headings.
     await page.getByRole('tab', { name: 'Modulation' }).click();
-    expect(await scrolledHeadings()).toEqual({
+    expect(await scrolledHeadings(true)).toEqual({
       scrolled: true, first: { column: false, row: false }, last: { column: true, row: true },
     });
     mkdirSync(SHOTS, { recursive: true });
-    await page.screenshot({ path: join(SHOTS, 'modulation-scrolled.png') });
+    await page.screenshot({ path: join(SHOTS, screenshotName('modulation-scrolled')) });
   });
 });
