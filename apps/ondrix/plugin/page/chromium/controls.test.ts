@@ -1,16 +1,14 @@
 import { mkdirSync } from 'node:fs';
 import { join } from 'node:path';
-import { fileURLToPath } from 'node:url';
 import { isDeepStrictEqual } from 'node:util';
 import type { Locator } from 'playwright-core';
 import { describe, expect, it } from 'vitest';
 import { starterPatch } from '../src/patch/model';
 import type { Patch } from '../src/patch/types';
 import { canonicalJson } from '../src/text';
-import { eachTestOnItsOwnServer, page, screenshotName, server, session, until } from './harness';
+import { THEMES } from '../src/theme';
+import { eachTestOnItsOwnServer, page, screenshotName, server, session, SHOTS, until } from './harness';
 import { readPng } from './png';
-
-const SHOTS = fileURLToPath(new URL('../../../../../build/page-e2e/screenshots/', import.meta.url));
 
 eachTestOnItsOwnServer();
 
@@ -94,7 +92,93 @@ describe('themes', () => {
   });
 });
 
+/** The hue of a #rrggbb colour in degrees, or null for a grey. */
+function hue(hex: string): number | null {
+  const [r, g, b] = [1, 3, 5].map((i) => parseInt(hex.slice(i, i + 2), 16) / 255);
+  const max = Math.max(r, g, b);
+  const range = max - Math.min(r, g, b);
+  if (range < 0.15) return null;
+  const h = max === r ? (g - b) / range : max === g ? 2 + (b - r) / range : 4 + (r - g) / range;
+  return (h * 60 + 360) % 360;
+}
+
+describe('theme details', () => {
+  it('tells the four tap traces apart in every theme, by hue or by dash pattern', async () => {
+    // Records each line the scope strokes: a frame's last four are the taps' traces, D to A.
+    await session.context.addInitScript(`(() => {
+      const strokes = [];
+      Object.defineProperty(window, '__scopeStrokes', { value: strokes });
+      const stroke = CanvasRenderingContext2D.prototype.stroke;
+      CanvasRenderingContext2D.prototype.stroke = function (...args) {
+        if (this.canvas.getAttribute('aria-label') === 'Scope') {
+          strokes.push({ colour: this.strokeStyle, dash: this.getLineDash() });
+        }
+        return stroke.apply(this, args);
+      };
+    })();`);
+    await session.open();
+    const strokes = () => page.evaluate(() =>
+      (window as never as { __scopeStrokes: { colour: string; dash: number[] }[] }).__scopeStrokes.splice(0));
+    const theme = page.getByRole('combobox', { name: 'Theme' });
+    const near: string[] = [];
+    for (const id of THEMES) {
+      await theme.selectOption(id);
+      await strokes();
+      const traces = (await until(strokes, (s) => s.length >= 8)).slice(-4).reverse();
+      for (let i = 0; i < 4; i++) {
+        for (let j = i + 1; j < 4; j++) {
+          const [a, b] = [hue(traces[i].colour), hue(traces[j].colour)];
+          const hues = a === null || b === null ? a !== b : Math.min(Math.abs(a - b), 360 - Math.abs(a - b)) >= 30;
+          if (!hues && isDeepStrictEqual(traces[i].dash, traces[j].dash)) near.push(`${id}: taps ${i} and ${j}`);
+        }
+      }
+    }
+    expect(near).toEqual([]);
+  });
+
+  it('applies Midnight for a stored theme it does not know, and names it in the menu', async () => {
+    await session.context.addInitScript("localStorage.setItem('vantrel.theme', 'neon')");
+    await session.open();
+    expect(await page.evaluate(() => document.documentElement.dataset.theme)).toBe('midnight');
+    expect(await page.getByRole('combobox', { name: 'Theme' })
+      .evaluate((el: HTMLSelectElement) => el.selectedOptions[0]?.textContent)).toBe('Midnight');
+  });
+});
+
 describe('controls', () => {
+  it('closes the New patch menu on Escape and on a press outside it', async () => {
+    await session.open();
+    await pluginPatchWhere((p) => isDeepStrictEqual(p, asSent(starterPatch())));
+    const button = page.getByRole('button', { name: 'New patch' });
+    const menu = page.getByRole('menu');
+    await button.click();
+    await menu.waitFor();
+    await page.keyboard.press('Escape');
+    await menu.waitFor({ state: 'detached' });
+    expect(await button.evaluate((el) => el === document.activeElement)).toBe(true);
+    await button.click();
+    await menu.waitFor();
+    await page.getByLabel('Scope', { exact: true }).click();
+    await menu.waitFor({ state: 'detached' });
+    // The Sources "+" under where the menu was can be pressed again.
+    await page.getByRole('button', { name: 'Add a source' }).click({ timeout: 2000 });
+    await pluginPatchWhere((p) => p.sources[8].enabled); // the first not in use
+  });
+
+  it('reaches a remove button from the keyboard, shown while it has the focus', async () => {
+    await session.open();
+    await pluginPatchWhere((p) => isDeepStrictEqual(p, asSent(starterPatch())));
+    const remove = page.getByRole('button', { name: 'Remove source 2' });
+    const opacity = () => remove.evaluate((el) => getComputedStyle(el).opacity);
+    expect(await opacity()).toBe('0');
+    await page.getByRole('checkbox', { name: 'Source 2 on' }).focus();
+    await page.keyboard.press('Tab');
+    expect(await remove.evaluate((el) => el === document.activeElement)).toBe(true);
+    expect(await opacity()).toBe('1');
+    await page.keyboard.press('Enter');
+    await pluginPatchWhere((p) => !p.sources[1].enabled && p.routes.every((r) => r.from !== 1));
+  });
+
   it('steps an amount slider with the arrow keys and clears it with Delete', async () => {
     await session.open();
     await pluginPatchWhere((p) => isDeepStrictEqual(p, asSent(starterPatch())));

@@ -11,9 +11,14 @@ import { createInterface } from 'node:readline';
 import { fileURLToPath } from 'node:url';
 import { type Browser, type BrowserContext, chromium, type Page } from 'playwright-core';
 import { afterAll, afterEach, beforeAll, beforeEach, expect } from 'vitest';
+import { starterPatch } from '../src/patch/model';
+import type { Patch } from '../src/patch/types';
 import { launchWebKitGTK } from './webkitgtk';
 
 const ROOT = fileURLToPath(new URL('../../../../../', import.meta.url));
+
+/** Where the suite leaves its screenshots. */
+export const SHOTS = join(ROOT, 'build/page-e2e/screenshots');
 
 export const SERVER =
   process.env.ONDRIX_PAGE_SERVER ?? join(ROOT, 'build-asan/tools/ondrix-page-server');
@@ -250,4 +255,15 @@ export async function reopenSession(options: SessionOptions) {
   await session.context.close();
   session = await openSession(browser, server, options);
   page = session.page;
+}
+
+/** The busiest patch: all 16 sources and 64 outputs on, each output fed by its own tap. */
+export function fullPatch(): Patch {
+  const patch = starterPatch();
+  patch.sources.forEach((s) => { s.enabled = true; });
+  patch.outputs.forEach((o) => { o.enabled = true; });
+  patch.routes = patch.outputs.map((_, n) => ({
+    from: n % 16, tap: Math.floor(n / 16), amount: 1, to: 'output' as const, index: n,
+  }));
+  return patch;
 }

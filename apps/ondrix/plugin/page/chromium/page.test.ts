@@ -6,7 +6,7 @@ import { migrate } from '../src/patch/migrate';
 import { emptyPatch, starterPatch } from '../src/patch/model';
 import type { Patch } from '../src/patch/types';
 import { canonicalJson } from '../src/text';
-import { browser, ENGINE, eachTestOnItsOwnServer, page, reopenSession, server, session, until } from './harness';
+import { browser, ENGINE, eachTestOnItsOwnServer, fullPatch, page, reopenSession, server, session, until } from './harness';
 import { frameTimes, type FrameTimes } from './trace';
 
 /** A value as it comes back from the plug-in: the page's canonical JSON, parsed. */
@@ -294,12 +294,7 @@ describe('presets', () => {
 describe('display', () => {
   it('measures the main thread per display frame with 16 sources and 64 outputs', async ({ skip }) => {
     skip(ENGINE !== 'chromium', 'the figure is read from a Chromium trace; WebDriver has no timeline');
-    const busy = starterPatch();
-    busy.sources.forEach((s) => { s.enabled = true; });
-    busy.outputs.forEach((o) => { o.enabled = true; });
-    busy.routes = busy.outputs.map((_, n) => ({
-      from: n % 16, tap: Math.floor(n / 16), amount: 1, to: 'output' as const, index: n,
-    }));
+    const busy = fullPatch();
     await session.open();
     await stateBecomes(asSent(starterPatch()));
     await server.post('/__test/state', JSON.stringify({ patch: busy, version: 1 }));

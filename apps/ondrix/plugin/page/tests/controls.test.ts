@@ -1,5 +1,5 @@
 import { describe, expect, it } from 'vitest';
-import { amountAt, amountKey, amountText, dragAmount, round2 } from '../src/controls/amount';
+import { amountAt, amountKey, amountText, barOf, dragAmount, round2 } from '../src/controls/amount';
 import { typedCc, typedChannel } from '../src/controls/output';
 import { padIndex, padValue, stroke } from '../src/controls/pad';
 import {
@@ -57,6 +57,28 @@ describe('amount slider', () => {
     [0.005, false, '1%'],
   ])('shows %f (bipolar %s) as %s', (value, bipolar, text) => {
     expect(amountText(value, bipolar)).toBe(text);
+  });
+});
+
+describe('bars of sliders and meters', () => {
+  it.each([
+    // An output's level of 0 to 1 fills from the left edge: an idle bipolar output (0.5) is
+    // half full, CC 0 is empty, CC 127 full.
+    [0, 0, 0, 0],
+    [0.5, 0, 0, 0.5],
+    [1, 0, 0, 1],
+    [0.25, 0, 0, 0.25],
+    [-0.3, 0, 0, 0],
+    [1.4, 0, 0, 1],
+    // A value of -1 to 1 grows from the middle either way.
+    [0, -1, 0.5, 0],
+    [0.5, -1, 0.5, 0.25],
+    [-0.5, -1, 0.25, 0.25],
+    [-1, -1, 0, 0.5],
+    [-3, -1, 0, 0.5],
+    [Number.NaN, -1, 0.5, 0],
+  ] as const)('%f with minimum %i starts at %f and is %f long', (value, min, start, length) => {
+    expect(barOf(value, min)).toEqual({ start, length });
   });
 });
 

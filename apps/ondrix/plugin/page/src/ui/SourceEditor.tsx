@@ -12,6 +12,7 @@ import type { Motion, Param, Patch, ShapeKind, Source } from '../patch/types';
 import type { View } from '../view';
 import { AmountSlider } from './AmountSlider';
 import { DrawnPad } from './DrawnPad';
+import { TapLabel } from './TapLabel';
 
 const RESOLUTIONS = [0, 8, 6, 4, 3, 2];
 
@@ -120,7 +121,7 @@ export function SourceEditor(props: { editor: Editor; view: View }) {
       </Show>
 
       <div class="taps" aria-label="Taps">
-        <For each={taps()}>{(name, t) => <span class={`tap tap${t()}`}>{name}</span>}</For>
+        <For each={taps()}>{(name, t) => <TapLabel tap={t()} name={name} theme={props.view.theme()} />}</For>
       </div>
 
       <div class="controls-grid">
