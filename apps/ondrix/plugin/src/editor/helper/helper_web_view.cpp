@@ -4,7 +4,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <optional>
+#include <span>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -45,8 +47,11 @@ class HelperWebView final : public WebView {
     }
     void set_hidden(bool hidden) override { send(Hide{hidden}); }
     void set_page_zoom(double factor) override { send(Zoom{factor}); }
+    // The page is sent a script every display frame: it goes into the socket from `script`
+    // itself.
     void evaluate_script(std::string_view script) override {
-        send(Evaluate{std::string(script)});
+        const std::string head = evaluate_head(script);
+        send_frame(std::array<std::string_view, 2>{head, script});
     }
 
     void pump() override {
@@ -69,11 +74,14 @@ class HelperWebView final : public WebView {
     }
 
     void send(const ToHelper& message) {
+        const std::string frame = encode(message);
+        send_frame(std::array<std::string_view, 1>{frame});
+    }
+
+    void send_frame(std::span<const std::string_view> pieces) {
         if (!channel_.open()) return;
-        channel_.send(encode(message));
-        if (channel_.open()) {
-            rewatch();
-        }
+        channel_.send(pieces);
+        if (channel_.open()) rewatch();
     }
 
     // Watches the socket for input, and for room to write while frames wait.
