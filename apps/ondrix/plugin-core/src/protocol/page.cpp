@@ -1,6 +1,8 @@
 #include "protocol/page.hpp"
 
 #include <array>
+#include <charconv>
+#include <cstdint>
 #include <type_traits>
 #include <utility>
 #include <variant>
@@ -193,33 +195,48 @@ Outcome run(Core& core, std::string_view command, const Arguments& args) {
     return error("Unknown command " + shortened(command, ECHOED_COMMAND_CHARACTERS));
 }
 
-// The reply text, members in key order as the JSON library writes them.
-std::string reply(const json& id, const Outcome& outcome) {
-    std::string text;
-    if (outcome) {
-        const std::string& value = outcome.value();
-        text.reserve(value.size() + 64);
-        text += R"({"id":)";
-        text += write(id);
-        text += R"(,"ok":true,"type":"reply","value":)";
-        text += value;
-        text += '}';
+// The text of an invoke's id as the JSON library writes it; the page's ids, integers, without
+// its writer.
+std::string id_text(const json& id) {
+    std::array<char, 24> digits;
+    std::to_chars_result written{};
+    if (id.is_number_unsigned()) {
+        written = std::to_chars(digits.data(), digits.data() + digits.size(),
+                                id.get<std::uint64_t>());
+    } else if (id.is_number_integer()) {
+        written = std::to_chars(digits.data(), digits.data() + digits.size(),
+                                id.get<std::int64_t>());
     } else {
-        text += R"({"error":)";
-        text += write(outcome.error());
-        text += R"(,"id":)";
-        text += write(id);
-        text += R"(,"ok":false,"type":"reply"})";
+        return write(id);
     }
-    return text;
+    return std::string(digits.data(), written.ptr);
+}
+
+// The reply text, members in key order as the JSON library writes them. A success is written
+// around the value's text, in the value's own buffer.
+std::string reply(const json& id, Outcome outcome) {
+    if (outcome) {
+        std::string text = std::move(outcome.value());
+        std::string head = R"({"id":)";
+        head += id_text(id);
+        head += R"(,"ok":true,"type":"reply","value":)";
+        text.insert(0, head);
+        text += '}';
+        return text;
+    }
+    return R"({"error":)" + write(outcome.error()) + R"(,"id":)" + id_text(id) +
+           R"(,"ok":false,"type":"reply"})";
 }
 
 }  // namespace
 
+std::array<std::string_view, 3> script_parts(std::string_view message) {
+    return {"window.__vtPlugin && window.__vtPlugin.receive(", message, ")"};
+}
+
 std::string script(std::string_view message) {
-    std::string text = "window.__vtPlugin && window.__vtPlugin.receive(";
-    text += message;
-    text += ')';
+    std::string text;
+    for (const std::string_view part : script_parts(message)) text += part;
     return text;
 }
 
@@ -259,9 +276,9 @@ std::vector<Action> Page::handle(Core& core, std::string_view message) {
         }
     }
 
-    const Outcome outcome = run(core, command, args);
     const auto id = invoke.find("id");
-    actions.emplace_back(Eval{reply(id != invoke.end() ? *id : json(nullptr), outcome)});
+    actions.emplace_back(
+        Eval{reply(id != invoke.end() ? *id : json(nullptr), run(core, command, args))});
     return actions;
 }
 
