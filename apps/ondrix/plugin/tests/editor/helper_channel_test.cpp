@@ -45,7 +45,7 @@ TEST(HelperMessages, AScriptSentAfterItsHeadIsAnEvaluate) {
     for (const std::string& script :
          std::vector<std::string>{"", "window.__vtPlugin && 1", std::string(70000, 'x')}) {
         SCOPED_TRACE(script.size());
-        EXPECT_EQ(evaluate_head(script) + script, encode(ToHelper{Evaluate{script}}));
+        EXPECT_EQ(evaluate_head(script.size()) + script, encode(ToHelper{Evaluate{script}}));
     }
 }
 

@@ -13,7 +13,7 @@ namespace vantrel_ondrix_plugin::editor::helper {
 namespace {
 
 // Most pieces a frame is sent from directly, its length included; a frame of more is queued.
-constexpr std::size_t MAX_PIECES = 4;
+constexpr std::size_t MAX_PIECES = 8;
 
 void put_length(std::string& out, std::size_t length) {
     for (int shift = 0; shift < 32; shift += 8) {

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <span>
@@ -47,11 +48,23 @@ class HelperWebView final : public WebView {
     }
     void set_hidden(bool hidden) override { send(Hide{hidden}); }
     void set_page_zoom(double factor) override { send(Zoom{factor}); }
-    // The page is sent a script every display frame: it goes into the socket from `script`
-    // itself.
     void evaluate_script(std::string_view script) override {
-        const std::string head = evaluate_head(script);
-        send_frame(std::array<std::string_view, 2>{head, script});
+        evaluate_script_parts(std::span(&script, 1));
+    }
+    // The page is sent a script every display frame: it goes into the socket from its parts as
+    // they are, never joined into one text.
+    void evaluate_script_parts(std::span<const std::string_view> parts) override {
+        constexpr std::size_t MOST_PARTS = 4;
+        if (parts.size() > MOST_PARTS) {
+            WebView::evaluate_script_parts(parts);
+            return;
+        }
+        std::size_t size = 0;
+        for (const std::string_view part : parts) size += part.size();
+        const std::string head = evaluate_head(size);
+        std::array<std::string_view, MOST_PARTS + 1> frame{head};
+        std::copy(parts.begin(), parts.end(), frame.begin() + 1);
+        send_frame(std::span(frame).first(parts.size() + 1));
     }
 
     void pump() override {

@@ -198,9 +198,9 @@ std::string encode(const FromHelper& message) {
     return encode_any(message);
 }
 
-std::string evaluate_head(std::string_view script) {
+std::string evaluate_head(std::size_t script_size) {
     Writer w(static_cast<std::uint8_t>(ToHelper(std::in_place_type<Evaluate>).index()));
-    w.put(script.size(), 4);
+    w.put(script_size, 4);
     return w.take();
 }
 
