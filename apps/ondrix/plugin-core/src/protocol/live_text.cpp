@@ -51,49 +51,70 @@ class Numbers {
     std::array<Entry, std::size_t{1} << SLOT_BITS> entries_;
 };
 
-void write_text(char*& at, std::string_view text) {
-    std::memcpy(at, text.data(), text.size());
-    at += text.size();
-}
+// The text for `out`, gathered in a small buffer on the stack and appended a chunk at a time:
+// `out` is reserved once for the longest text, and only what is written touches it.
+class Chunks {
+  public:
+    explicit Chunks(std::string& out) : out_(out) {}
+    ~Chunks() { out_.append(chunk_.data(), used_); }
+    Chunks(const Chunks&) = delete;
+    Chunks& operator=(const Chunks&) = delete;
 
-// `values` as a JSON list at `at`, which has ROOM_PER_NUMBER characters for each value and two
-// more.
-void write_list(char*& at, Numbers& numbers, std::span<const float> values) {
-    *at++ = '[';
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        if (i > 0) *at++ = ',';
-        if (std::isfinite(values[i])) {
-            numbers.write(at, values[i]);
-        } else {
-            write_text(at, "null");
-        }
+    // `text` is shorter than a chunk.
+    void put(std::string_view text) {
+        if (chunk_.size() - used_ < text.size()) flush();
+        std::memcpy(chunk_.data() + used_, text.data(), text.size());
+        used_ += text.size();
     }
-    *at++ = ']';
-}
+
+    // `values` as a JSON list, each finite value from `numbers`, null for the others.
+    void put_list(Numbers& numbers, std::span<const float> values) {
+        put("[");
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            if (chunk_.size() - used_ < MAX_NUMBER_TEXT + 1) flush();
+            char* at = chunk_.data() + used_;
+            if (i > 0) *at++ = ',';
+            if (std::isfinite(values[i])) {
+                numbers.write(at, values[i]);
+            } else {
+                std::memcpy(at, "null", 4);
+                at += 4;
+            }
+            used_ = static_cast<std::size_t>(at - chunk_.data());
+        }
+        put("]");
+    }
+
+  private:
+    void flush() {
+        out_.append(chunk_.data(), used_);
+        used_ = 0;
+    }
+
+    std::string& out_;
+    std::array<char, 4096> chunk_;
+    std::size_t used_ = 0;
+};
 
 }  // namespace
 
 std::string live_text(const Live& live) {
-    constexpr std::string_view OUTPUTS = R"({"outputs":)";
-    constexpr std::string_view SOURCES = R"(,"sources":)";
-    constexpr std::string_view TRACE = R"(,"trace":)";
-    const std::size_t count = live.outputs.size() + live.sources.size() + live.trace.size();
-    // Made once, with room for the longest numbers, and cut to what was written: the names, the
-    // brackets of three lists, the closing brace and the numbers.
-    std::string text(OUTPUTS.size() + SOURCES.size() + TRACE.size() + 3 * 2 + 1 +
-                         count * ROOM_PER_NUMBER,
-                     '\0');
+    std::string out;
+    // The names, the brackets, and the numbers at their longest with their commas.
+    out.reserve(64 + (live.outputs.size() + live.sources.size() + live.trace.size()) *
+                         (MAX_NUMBER_TEXT + 1));
     Numbers numbers;
-    char* at = text.data();
-    write_text(at, OUTPUTS);
-    write_list(at, numbers, live.outputs);
-    write_text(at, SOURCES);
-    write_list(at, numbers, live.sources);
-    write_text(at, TRACE);
-    write_list(at, numbers, live.trace);
-    *at++ = '}';
-    text.resize(static_cast<std::size_t>(at - text.data()));
-    return text;
+    {
+        Chunks text(out);
+        text.put(R"({"outputs":)");
+        text.put_list(numbers, live.outputs);
+        text.put(R"(,"sources":)");
+        text.put_list(numbers, live.sources);
+        text.put(R"(,"trace":)");
+        text.put_list(numbers, live.trace);
+        text.put("}");
+    }
+    return out;
 }
 
 }  // namespace ondrix_plugin_core::protocol
