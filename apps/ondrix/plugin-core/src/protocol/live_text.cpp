@@ -71,7 +71,7 @@ class Chunks {
     void put_list(Numbers& numbers, std::span<const float> values) {
         put("[");
         for (std::size_t i = 0; i < values.size(); ++i) {
-            if (chunk_.size() - used_ < MAX_NUMBER_TEXT + 1) flush();
+            if (chunk_.size() - used_ < ROOM_PER_NUMBER) flush();
             char* at = chunk_.data() + used_;
             if (i > 0) *at++ = ',';
             if (std::isfinite(values[i])) {
@@ -102,7 +102,7 @@ std::string live_text(const Live& live) {
     std::string out;
     // The names, the brackets, and the numbers at their longest with their commas.
     out.reserve(64 + (live.outputs.size() + live.sources.size() + live.trace.size()) *
-                         (MAX_NUMBER_TEXT + 1));
+                         ROOM_PER_NUMBER);
     Numbers numbers;
     {
         Chunks text(out);
