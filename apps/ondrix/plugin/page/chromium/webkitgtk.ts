@@ -225,6 +225,12 @@ class WebKitLocator {
     await this.page.keyboard.press(key);
   }
 
+  /** As Playwright: focus, then one key press per character. */
+  async pressSequentially(text: string) {
+    await this.focus();
+    await this.page.keyboard.type(text);
+  }
+
   /** As Playwright: select the field's text and insert the value in its place (one input event). */
   async fill(value: string) {
     await this.run(`(el, value) => {
