@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -28,6 +29,12 @@ struct Patch {
 
     // Reads patch JSON text; errors end in " at line L column C".
     static json::Result<Patch> from_json_text(std::string_view text);
+    // The same read, which also gives what the text holds that plays other than it reads, placed
+    // like the errors (up to the error, when there is one): a key the reader ignores (but a
+    // note under "about"), and an output's channel above 15, controller above 127 or controller
+    // among the channel mode messages 120-127.
+    static json::Result<Patch> from_json_text(std::string_view text,
+                                              std::vector<std::string>& warnings);
     // Reads an already parsed tree by the same rules; errors carry no position.
     static json::Result<Patch> from_json_tree(const nlohmann::json& tree);
 

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "json/notes.hpp"
+
+// What a patch text holds that plays other than it reads: the warnings of
+// Patch::from_json_text's second form.
+namespace ondrix_engine::settings::warnings {
+
+// The key that holds a note for people (the examples' "about"): ignored like any unknown key,
+// but never warned about.
+inline constexpr std::string_view kNoteKey = "about";
+
+// An output's channel above 15, which the engine sends on channel & 15.
+std::optional<std::string> about_channel(std::uint8_t channel);
+// An output's controller above 127, which the engine sends as controller & 127, and a controller
+// that is then one of the channel mode messages (120-127), which a synth takes as commands.
+std::vector<std::string> about_controller(std::uint8_t cc);
+
+// One line per note of a read of `text`, in the order of their places in it, each ending in
+// " at line L column C" as the reader's errors do; the note key's entries are left out.
+std::vector<std::string> of_notes(std::string_view text, const json::Notes& notes);
+
+}  // namespace ondrix_engine::settings::warnings
