@@ -1,4 +1,4 @@
-#include "refused_state.hpp"
+#include "state_check.hpp"
 
 #include <cstddef>
 #include <optional>
@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "document_limit.hpp"
+#include "host_files.hpp"
 #include "json/parse.hpp"
 #include "settings/patch.hpp"
 
@@ -97,24 +98,31 @@ std::pair<std::size_t, std::size_t> patch_member(std::string_view object) {
 
 }  // namespace
 
-std::string refused_state_reason(std::string_view file) {
+StateCheck check_state_file(std::string_view file) {
+    StateCheck check;
     if (file.size() > ondrix_plugin_core::MAX_DOCUMENT_BYTES) {
-        return fmt::format("it is larger than {} MiB, the most the plug-in reads as a state",
-                           ondrix_plugin_core::MAX_DOCUMENT_BYTES >> 20);
+        check.error = fmt::format("it is larger than {} MiB, the most the plug-in reads as a state",
+                                  ondrix_plugin_core::MAX_DOCUMENT_BYTES >> 20);
+        return check;
     }
     const auto tree = ondrix_engine::json::parse(file);
     std::string text(file);
     if (!tree) {
         // A bare patch may open with a byte-order mark, which the host leaves out.
-        if (!file.starts_with(kByteOrderMark)) return tree.error();
+        if (!file.starts_with(kByteOrderMark)) {
+            check.error = tree.error();
+            return check;
+        }
         text.replace(0, kByteOrderMark.size(), kByteOrderMark.size(), ' ');
         const auto after_mark = ondrix_engine::json::parse(text);
-        if (!after_mark) return after_mark.error();
-        if (after_mark.value().is_object() && after_mark.value().contains("patch")) {
-            return tree.error();  // a state document is passed on as it is, mark included
+        if (!after_mark ||
+            (after_mark.value().is_object() && after_mark.value().contains("patch"))) {
+            // A state document is passed on as it is, mark included.
+            check.error = after_mark ? tree.error() : after_mark.error();
+            return check;
         }
     } else if (tree.value().is_object() && tree.value().contains("patch")) {
-        if (tree.value()["patch"].is_null()) return {};
+        if (tree.value()["patch"].is_null()) return check;
         // Everything but the patch becomes white space, line breaks kept, so that the reader's
         // positions are those of the file.
         const auto [start, end] = patch_member(file);
@@ -122,8 +130,21 @@ std::string refused_state_reason(std::string_view file) {
             if ((i < start || i >= end) && text[i] != '\n') text[i] = ' ';
         }
     }
-    const auto patch = ondrix_engine::settings::Patch::from_json_text(text);
-    return patch ? std::string() : patch.error();
+    const auto patch = ondrix_engine::settings::Patch::from_json_text(text, check.warnings);
+    if (!patch) check.error = patch.error();
+    return check;
+}
+
+int list_state_check(const std::string& path, std::ostream& out) {
+    std::string error;
+    const std::optional<std::string> file = read_state_file(path, error);
+    const StateCheck check = file ? check_state_file(*file) : StateCheck{error, {}};
+    for (const std::string& warning : check.warnings)
+        out << path << ": warning: " << warning << '\n';
+    if (!check.error.empty()) out << path << ": error: " << check.error << '\n';
+    out.flush();
+    if (!check.error.empty()) return 2;
+    return check.warnings.empty() ? 0 : 1;
 }
 
 }  // namespace ondrix_tools
