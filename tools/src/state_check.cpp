@@ -3,18 +3,25 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
 #include "document_limit.hpp"
 #include "host_files.hpp"
+#include "json/messages.hpp"
+#include "json/notes.hpp"
 #include "json/parse.hpp"
 #include "settings/patch.hpp"
+#include "settings/patch_warnings.hpp"
 
 namespace ondrix_tools {
 namespace {
+
+namespace json = ondrix_engine::json;
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
@@ -96,6 +103,58 @@ std::pair<std::size_t, std::size_t> patch_member(std::string_view object) {
     return found;
 }
 
+// Blanks in `text` (white space in its place, line breaks kept) each object entry of the value
+// that starts at `scan` whose key its object gives again later, as the parse keeps only the last
+// one, and notes each such key where it ends. `scan` reads a copy of `text` as it was.
+void blank_repeated_keys(Scanner& scan, std::string& text, json::Notes& notes) {
+    const char first = scan.peek();
+    if (first != '{' && first != '[') return scan.skip_value();
+    scan.take();
+    if (first == '[') {
+        while (scan.peek() != ']') {
+            blank_repeated_keys(scan, text, notes);
+            if (scan.peek() == ',') scan.take();
+        }
+        return scan.take();
+    }
+    struct Entry {
+        std::string key;
+        std::size_t start;
+        std::size_t key_end;
+        std::size_t end;  // past its comma, if any
+    };
+    std::vector<Entry> entries;
+    std::unordered_map<std::string, std::size_t> last;
+    while (scan.peek() != '}') {
+        Entry entry{{}, scan.at(), 0, 0};
+        entry.key = scan.string();
+        entry.key_end = scan.at();
+        scan.peek();
+        scan.take();  // :
+        blank_repeated_keys(scan, text, notes);
+        if (scan.peek() == ',') scan.take();
+        entry.end = scan.at();
+        last[entry.key] = entries.size();
+        entries.push_back(std::move(entry));
+    }
+    scan.take();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const Entry& entry = entries[i];
+        if (last[entry.key] == i) continue;
+        for (std::size_t at = entry.start; at < entry.end; ++at) {
+            if (text[at] != '\n') text[at] = ' ';
+        }
+        // What was said of the keys inside is said of nothing that is read.
+        std::erase_if(notes.remarks, [&](const json::Notes::Remark& remark) {
+            return remark.at > entry.start && remark.at <= entry.end;
+        });
+        notes.remarks.push_back(
+            {"the key " + json::messages::quoted(entry.key) +
+                 " is given again later in its object, and only the last is read",
+             entry.key_end});
+    }
+}
+
 }  // namespace
 
 StateCheck check_state_file(std::string_view file) {
@@ -130,8 +189,15 @@ StateCheck check_state_file(std::string_view file) {
             if ((i < start || i >= end) && text[i] != '\n') text[i] = ' ';
         }
     }
-    const auto patch = ondrix_engine::settings::Patch::from_json_text(text, check.warnings);
+    // The plug-in reads the parsed tree, where a key given twice holds its last value; the text
+    // reader, which can say where things are, would refuse it. It reads what the tree holds.
+    json::Notes notes;
+    const std::string as_written = text;
+    Scanner scan(as_written);
+    blank_repeated_keys(scan, text, notes);
+    const auto patch = ondrix_engine::settings::Patch::from_json_text(text, notes);
     if (!patch) check.error = patch.error();
+    check.warnings = ondrix_engine::settings::warnings::of_notes(text, notes);
     return check;
 }
 

@@ -152,6 +152,18 @@ TEST(StateCheck, ThePatchReaderSaysWhereInTheFile) {
           "controller 130 is above 127 and is sent as controller 2 at line 2 column 58"}},
         {R"({"patch": {"outputs": []}, "patch": {"sources": [], "outputs": {}}})",
          "invalid type: map, expected a sequence at line 1 column 63"},
+        // The plug-in reads a key given twice as the last one; so does the check, saying so.
+        {R"({"sources": 1, "outputs": [{"cc": 1, "cc": 130}], "sources": []})",
+         "",
+         {"the key \"sources\" is given again later in its object, and only the last is read at "
+          "line 1 column 10",
+          "the key \"cc\" is given again later in its object, and only the last is read at line "
+          "1 column 32",
+          "controller 130 is above 127 and is sent as controller 2 at line 1 column 46"}},
+        {R"({"outputs": [{"cc": 1, "cc": 2000}], "outputs": [], "sources": []})",
+         "",
+         {"the key \"outputs\" is given again later in its object, and only the last is read at "
+          "line 1 column 10"}},
         {"\xEF\xBB\xBF{\"sources\": [], \"outputs\": 1}",
          "invalid type: integer `1`, expected a sequence at line 1 column 31"},
         {"\xEF\xBB\xBF{\"patch\": null}", "expected value at line 1 column 1"},

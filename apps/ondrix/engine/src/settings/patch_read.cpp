@@ -539,12 +539,8 @@ json::Result<Patch> Patch::from_json_text(std::string_view text) {
     return read_text(text, nullptr);
 }
 
-json::Result<Patch> Patch::from_json_text(std::string_view text,
-                                          std::vector<std::string>& warnings) {
-    json::Notes notes;
-    auto patch = read_text(text, &notes);
-    warnings = warnings::of_notes(text, notes);
-    return patch;
+json::Result<Patch> Patch::from_json_text(std::string_view text, json::Notes& notes) {
+    return read_text(text, &notes);
 }
 
 json::Result<Patch> Patch::from_json_tree(const nlohmann::json& tree) {

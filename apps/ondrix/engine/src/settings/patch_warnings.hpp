@@ -8,8 +8,8 @@
 
 #include "json/notes.hpp"
 
-// What a patch text holds that plays other than it reads: the warnings of
-// Patch::from_json_text's second form.
+// What a patch text holds that plays other than it reads: the notes of Patch::from_json_text's
+// second form, and the warnings made of them.
 namespace ondrix_engine::settings::warnings {
 
 // The key that holds a note for people (the examples' "about"): ignored like any unknown key,
@@ -22,8 +22,9 @@ std::optional<std::string> about_channel(std::uint8_t channel);
 // that is then one of the channel mode messages (120-127), which a synth takes as commands.
 std::vector<std::string> about_controller(std::uint8_t cc);
 
-// One line per note of a read of `text`, in the order of their places in it, each ending in
-// " at line L column C" as the reader's errors do; the note key's entries are left out.
+// One line per note of a read of `text` (and per remark a caller added), in the order of their
+// places in it, each ending in " at line L column C" as the reader's errors do; ignored keys
+// named kNoteKey are left out.
 std::vector<std::string> of_notes(std::string_view text, const json::Notes& notes);
 
 }  // namespace ondrix_engine::settings::warnings

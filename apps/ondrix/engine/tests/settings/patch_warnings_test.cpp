@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/patch.hpp"
+#include "settings/patch_warnings.hpp"
 
 namespace ondrix_engine::settings {
 namespace {
@@ -25,8 +26,8 @@ std::string at(const std::string& text, const std::string& needle) {
 }
 
 std::vector<std::string> warnings_of(const std::string& text) {
-    std::vector<std::string> warnings;
-    const auto read = Patch::from_json_text(text, warnings);
+    json::Notes notes;
+    const auto read = Patch::from_json_text(text, notes);
     const auto plain = Patch::from_json_text(text);
     EXPECT_EQ(read.ok(), plain.ok());
     if (read.ok() && plain.ok()) {
@@ -34,7 +35,7 @@ std::vector<std::string> warnings_of(const std::string& text) {
     } else if (!read.ok() && !plain.ok()) {
         EXPECT_EQ(read.error(), plain.error());
     }
-    return warnings;
+    return warnings::of_notes(text, notes);
 }
 
 TEST(PatchWarnings, IgnoredKeysWhereverTheyStandAndInDocumentOrder) {
