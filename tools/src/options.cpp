@@ -8,8 +8,10 @@
 namespace ondrix_tools {
 
 std::string host_usage(std::string_view program, std::string_view module, std::string_view loads) {
+    const std::string indent(program.size() + module.size() + 1, ' ');
     return fmt::format(
-        "usage: {0} {1} [--seconds N] [--tempo BPM] [--stopped] [--state FILE] [--save FILE]\n"
+        "usage: {0} {1} [--seconds N] [--tempo BPM] [--stopped]\n"
+        "       {3} [--state FILE] [--save FILE]\n"
         "       {0} --check FILE\n"
         "\n"
         "{2}\n"
@@ -50,7 +52,7 @@ std::string host_usage(std::string_view program, std::string_view module, std::s
         "0 after a clean run, 1 when a step failed or the plug-in logged an error, 2 for a wrong\n"
         "command line. With --check: 0 when FILE is clean, 1 when there are warnings only, 2 when\n"
         "the plug-in would refuse FILE (or for a wrong command line).\n",
-        program, module, loads);
+        program, module, loads, indent);
 }
 
 namespace {

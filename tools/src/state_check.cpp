@@ -41,13 +41,13 @@ class Scanner {
     }
     void take() { ++at_; }
 
-    // The string that starts here, decoded.
+    // The string that starts here, decoded as the plug-in's parse decodes it.
     std::string string() {
         peek();
         const std::size_t start = at_;
         skip_string();
-        const auto key = nlohmann::json::parse(text_.substr(start, at_ - start), nullptr, false);
-        return key.is_string() ? key.get<std::string>() : std::string();
+        const auto key = json::parse(text_.substr(start, at_ - start));
+        return key && key.value().is_string() ? key.value().get<std::string>() : std::string();
     }
 
     void skip_value() {
@@ -164,7 +164,7 @@ StateCheck check_state_file(std::string_view file) {
                                   ondrix_plugin_core::MAX_DOCUMENT_BYTES >> 20);
         return check;
     }
-    const auto tree = ondrix_engine::json::parse(file);
+    const auto tree = json::parse(file);
     std::string text(file);
     if (!tree) {
         // A bare patch may open with a byte-order mark, which the host leaves out.
@@ -173,7 +173,7 @@ StateCheck check_state_file(std::string_view file) {
             return check;
         }
         text.replace(0, kByteOrderMark.size(), kByteOrderMark.size(), ' ');
-        const auto after_mark = ondrix_engine::json::parse(text);
+        const auto after_mark = json::parse(text);
         if (!after_mark ||
             (after_mark.value().is_object() && after_mark.value().contains("patch"))) {
             // A state document is passed on as it is, mark included.

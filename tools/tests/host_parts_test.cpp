@@ -106,7 +106,12 @@ TEST(HostUsage, BothHostsShareTheirSections) {
           "0 when FILE is clean, 1 when there are warnings only, 2 when"}) {
         EXPECT_NE(vst3.find(section), std::string::npos) << section;
     }
-    EXPECT_EQ(vst3.rfind("usage: ondrix-vst3-host BUNDLE [--seconds N]", 0), 0u);
+    EXPECT_EQ(vst3.rfind("usage: ondrix-vst3-host BUNDLE [--seconds N] [--tempo BPM] [--stopped]\n"
+                         "                               [--state FILE] [--save FILE]\n"
+                         "       ondrix-vst3-host --check FILE\n",
+                         0),
+              0u)
+        << vst3;
 }
 
 TEST(StateDocument, WrapsABarePatchAndKeepsAStateDocument) {
