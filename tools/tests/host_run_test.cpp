@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "host_test_fixture.hpp"
 #include "run_host.hpp"
+#include "state_check.hpp"
 
 namespace {
 
@@ -197,6 +199,48 @@ TEST_F(HostRun, ReportsFilesItCannotUse) {
     failed_run.save_file = write("kept.json", "kept");
     EXPECT_EQ(run(failed_run, "process"), 1);
     EXPECT_EQ(read_file(*failed_run.save_file), "kept");
+}
+
+class Check : public FolderTest {
+  protected:
+    Check() : FolderTest("ondrix-check-test") {}
+};
+
+TEST_F(Check, ListsWhatThePatchReaderSaysAndExitsWithItsWeight) {
+    struct Case {
+        std::string name;
+        std::string text;
+        int status;
+        std::vector<std::string> findings;  // after "<path>: "
+    };
+    const std::vector<Case> cases = {
+        {"clean.json", R"({"sources": [], "outputs": [{"cc": 1}], "about": "a note"})", 0, {}},
+        {"warned.json",
+         R"({"sources": [], "outputs": [{"cc": 121, "CC": 1}]})",
+         1,
+         {"warning: controller 121 is the channel mode message Reset All Controllers, not a "
+          "control change at line 1 column 38",
+          "warning: the reader ignores the key \"CC\" at line 1 column 44"}},
+        {"refused.json",
+         R"({"patch": {"sources": [], "outputs": [{"cc": 300, "CC": 1}]}, "version": 1})",
+         2,
+         {"error: invalid value: integer `300`, expected u8 at line 1 column 48"}},
+        {"absent.json", "", 2, {"error: Couldn't read '$': No such file or directory"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path =
+            c.name == "absent.json" ? (dir_ / c.name).string() : write(c.name, c.text);
+        std::ostringstream out;
+        EXPECT_EQ(ondrix_tools::list_state_check(path, out), c.status);
+        std::vector<std::string> expected;
+        for (std::string finding : c.findings) {
+            if (const auto at = finding.find('$'); at != std::string::npos)
+                finding.replace(at, 1, path);
+            expected.push_back(path + ": " + finding);
+        }
+        EXPECT_EQ(lines(out.str()), expected);
+    }
 }
 
 }  // namespace
