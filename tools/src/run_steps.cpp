@@ -24,9 +24,8 @@ int run_with_files(const HostOptions& options, std::string_view program, std::os
         for (const std::string& warning : check.warnings) {
             err << program << ": " << *options.state_file << ": warning: " << warning << '\n';
         }
-        std::string document = state_document_from_file(*file);
         files.state =
-            StateFile{*options.state_file, std::move(*file), std::move(document), std::move(check)};
+            StateFile{*options.state_file, state_document_from_file(*file), std::move(check)};
     }
     if (options.save_file) {
         std::optional<SaveFile> save = SaveFile::open(*options.save_file, error);

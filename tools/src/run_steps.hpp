@@ -19,11 +19,10 @@ namespace ondrix_tools {
 inline constexpr double kSampleRate = 48000.0;
 inline constexpr std::uint32_t kBlockFrames = 256;
 
-// The state file a run loads first: where it is, its bytes as read, the state document made of
-// them (state_document_from_file) and what the patch reader says of them.
+// The state file a run loads first: where it is, the state document made of its bytes
+// (state_document_from_file) and what the patch reader says of them.
 struct StateFile {
     std::string path;
-    std::string file;
     std::string document;
     StateCheck check;
 };
