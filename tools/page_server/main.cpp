@@ -14,6 +14,10 @@
 //   GET  /__test/state              the plug-in's state document
 //   POST /__test/state              loads a state document; answers {"ok":bool}
 //   POST /__test/quit               closes the plug-in in host order and exits with status 0
+//   POST /__test/start-scripts      takes a JSON array of script texts: from then on every HTML
+//                                   document served runs them first, in order (for browsers
+//                                   driven without init scripts); answers {"ok":bool}
+//   GET  /__test/start-scripts/N    the Nth of those scripts
 // A malformed request, or a body over 1 MiB, gets 400.
 #include <arpa/inet.h>
 #include <netinet/in.h>

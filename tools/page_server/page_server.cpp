@@ -1,5 +1,7 @@
 #include "page_server.hpp"
 
+#include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <iostream>
 #include <string_view>
@@ -20,8 +22,8 @@ constexpr double TEMPO = 120.0;
 constexpr auto BLOCK_PERIOD = std::chrono::milliseconds(10);
 constexpr std::string_view JSON = "application/json";
 
-// Stands in for the host's NSView: the editor only checks that there is one.
-int host_view;
+// Stands in for the host's X11 window: the recording web view only keeps it.
+constexpr clap_xwnd HOST_WINDOW = 1;
 
 std::string dump(const nlohmann::json& value) {
     return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
@@ -61,8 +63,8 @@ bool PageServer::open() {
     }
     const auto* gui =
         static_cast<const clap_plugin_gui_t*>(plugin_->get_extension(plugin_, CLAP_EXT_GUI));
-    const clap_window_t window{CLAP_WINDOW_API_COCOA, {&host_view}};
-    gui_created_ = gui != nullptr && gui->create(plugin_, CLAP_WINDOW_API_COCOA, false);
+    const clap_window_t window{CLAP_WINDOW_API_X11, {.x11 = HOST_WINDOW}};
+    gui_created_ = gui != nullptr && gui->create(plugin_, CLAP_WINDOW_API_X11, false);
     if (!gui_created_ || !gui->set_parent(plugin_, &window)) {
         std::cerr << "ondrix-page-server: the editor did not open\n";
         return false;
@@ -120,6 +122,10 @@ HttpResponse PageServer::handle(const HttpRequest& request) {
     } else if (target == "/__test/state") {
         if (get) return save_state();
         if (post) return load_state(request.body);
+    } else if (target == "/__test/start-scripts") {
+        if (post) return set_start_scripts(request.body);
+    } else if (target.starts_with("/__test/start-scripts/")) {
+        if (get) return start_script(target.substr(std::string_view("/__test/start-scripts/").size()));
     } else if (target == "/__test/quit") {
         if (post) {
             quit_ = true;
@@ -134,6 +140,9 @@ HttpResponse PageServer::handle(const HttpRequest& request) {
         HttpResponse response{served.status, {}, std::string(served.body)};
         for (const auto& header : served.headers) {
             if (header.name == "Content-Type") response.content_type = header.value;
+        }
+        if (response.content_type.starts_with("text/html")) {
+            response.body = with_start_scripts(std::move(response.body));
         }
         return response;
     }
@@ -188,6 +197,36 @@ HttpResponse PageServer::load_state(const std::string& body) {
     MemoryInputStream stream(body);
     const bool ok = state != nullptr && state->load(plugin_, stream.stream());
     return json_response({{"ok", ok}});
+}
+
+HttpResponse PageServer::set_start_scripts(const std::string& body) {
+    const auto scripts = nlohmann::json::parse(body, nullptr, false);
+    const bool ok = scripts.is_array() &&
+                    std::all_of(scripts.begin(), scripts.end(),
+                                [](const nlohmann::json& script) { return script.is_string(); });
+    if (ok) start_scripts_ = scripts.get<std::vector<std::string>>();
+    return json_response({{"ok", ok}});
+}
+
+HttpResponse PageServer::start_script(std::string_view number) const {
+    std::size_t index = 0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), index);
+    if (error != std::errc{} || end != number.data() + number.size() ||
+        index >= start_scripts_.size()) {
+        return not_found();
+    }
+    return {200, "text/javascript; charset=utf-8", start_scripts_[index]};
+}
+
+// Classic scripts at the top of the head run, in order, before the page's module script.
+std::string PageServer::with_start_scripts(std::string html) const {
+    std::string tags;
+    for (std::size_t i = 0; i < start_scripts_.size(); ++i) {
+        tags += "<script src=\"/__test/start-scripts/" + std::to_string(i) + "\"></script>";
+    }
+    const auto head = html.find("<head>");
+    html.insert(head == std::string::npos ? 0 : head + std::string_view("<head>").size(), tags);
+    return html;
 }
 
 void PageServer::close() {

@@ -5,7 +5,10 @@
 #include <atomic>
 #include <memory>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <thread>
+#include <vector>
 
 #include "clap/clap.h"
 #include "host.hpp"
@@ -23,7 +26,7 @@ class PageServer {
     PageServer(const PageServer&) = delete;
     PageServer& operator=(const PageServer&) = delete;
 
-    // Initialises the entry and one instance, opens the editor in a "cocoa" window, activates it
+    // Initialises the entry and one instance, opens the editor in an "x11" window, activates it
     // at 48 kHz and starts the audio thread. False with the reason on standard error.
     bool open();
 
@@ -40,6 +43,9 @@ class PageServer {
     HttpResponse config() const;
     HttpResponse save_state();
     HttpResponse load_state(const std::string& body);
+    HttpResponse set_start_scripts(const std::string& body);
+    HttpResponse start_script(std::string_view number) const;
+    std::string with_start_scripts(std::string html) const;
     void audio_loop();
 
     Host host_;
@@ -51,6 +57,8 @@ class PageServer {
     std::atomic<bool> playing_{false};
     std::thread audio_;
     bool quit_ = false;
+    // Scripts every served HTML document runs first; none until a test sets them.
+    std::vector<std::string> start_scripts_;
 };
 
 }  // namespace ondrix_tools

@@ -138,6 +138,14 @@ TEST(StateDocument, WrapsABarePatchAndKeepsAStateDocument) {
 
 TEST(StateCheck, ThePatchReaderSaysWhereInTheFile) {
     const std::string source = R"({"shape":{"kind":"sine"},"rate":{"mode":"free","hz":1}})";
+    // Under the bound as read; saved, "1e9" becomes "1000000000.0".
+    std::string saved_over_the_bound = R"({"sources":[],"outputs":[],"spare":[1e9)";
+    while (saved_over_the_bound.size() < 4 * 1024 * 1024 - 64) saved_over_the_bound += ",1e9";
+    saved_over_the_bound += "]}";
+    // A bare patch that the host's wrapping alone takes over the bound.
+    std::string padded = R"({"sources":[],"outputs":[]})";
+    padded.resize(4 * 1024 * 1024 - 8, ' ');
+    const std::string too_large = "The patch is too large (its state would be over 4 MiB)";
     struct Case {
         std::string file;
         std::string error;
@@ -177,6 +185,9 @@ TEST(StateCheck, ThePatchReaderSaysWhereInTheFile) {
         {R"({"sources": [], "outputs": []})", ""},
         {std::string(4 * 1024 * 1024 + 1, ' '),
          "it is larger than 4 MiB, the most the plug-in reads as a state"},
+        {saved_over_the_bound, too_large},
+        {R"({"patch":)" + saved_over_the_bound + "}", too_large},
+        {padded, too_large},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file.substr(0, 200));

@@ -21,6 +21,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "http.hpp"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -186,7 +188,8 @@ TEST_F(PageServer, ServesThePageAndItsMessagesThenQuits) {
     EXPECT_EQ(post("/__test/state", "{").body, R"({"ok":false})");
 
     EXPECT_EQ(send("NONSENSE\r\n\r\n").status, 400);
-    EXPECT_EQ(send("POST /__ipc HTTP/1.1\r\nContent-Length: 1048577\r\n\r\n").status, 400);
+    const std::string over = std::to_string(ondrix_tools::MAX_BODY_SIZE + 1);
+    EXPECT_EQ(send("POST /__ipc HTTP/1.1\r\nContent-Length: " + over + "\r\n\r\n").status, 400);
     EXPECT_EQ(post("/index.html", "").status, 405);
 
     ::close(idle);
@@ -196,6 +199,37 @@ TEST_F(PageServer, ServesThePageAndItsMessagesThenQuits) {
     pid_ = -1;
     EXPECT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// A browser driven without init scripts gets them from the page itself: each HTML document then
+// loads the scripts first, in order, before the page's own module script.
+TEST_F(PageServer, PutsTheStartScriptsATestSetsFirstInEveryPage) {
+    ASSERT_NO_FATAL_FAILURE(start());
+    const std::string none = get("/index.html").body;
+    EXPECT_EQ(none.find("/__test/start-scripts/"), std::string::npos);
+
+    EXPECT_EQ(post("/__test/start-scripts", R"(["window.a = 1", "window.b = '</script>'"])").body,
+              R"({"ok":true})");
+    const std::string page = get("/index.html").body;
+    const auto tags = page.find(
+        R"(<head><script src="/__test/start-scripts/0"></script>)"
+        R"(<script src="/__test/start-scripts/1"></script>)");
+    ASSERT_NE(tags, std::string::npos) << page;
+    EXPECT_LT(tags, page.find(R"(<script type="module")"));
+    const Reply second = get("/__test/start-scripts/1");
+    EXPECT_EQ(second.body, "window.b = '</script>'");
+    EXPECT_NE(second.head.find("\r\nContent-Type: text/javascript"), std::string::npos);
+    for (const char* missing : {"/__test/start-scripts/2", "/__test/start-scripts/x",
+                                "/__test/start-scripts/1x", "/__test/start-scripts/"}) {
+        EXPECT_EQ(get(missing).status, 404) << missing;
+    }
+
+    // A list that is not all text changes nothing; an empty one gives the page back as it is.
+    EXPECT_EQ(post("/__test/start-scripts", R"(["window.c = 1", 2])").body, R"({"ok":false})");
+    EXPECT_EQ(post("/__test/start-scripts", "{").body, R"({"ok":false})");
+    EXPECT_EQ(get("/index.html").body, page);
+    EXPECT_EQ(post("/__test/start-scripts", "[]").body, R"({"ok":true})");
+    EXPECT_EQ(get("/index.html").body, none);
 }
 
 TEST_F(PageServer, AClientThatReadsNothingHoldsUpNobody) {

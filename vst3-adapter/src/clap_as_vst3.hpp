@@ -9,6 +9,7 @@
 
 #include "clap/host.hpp"
 #include "context_menu_item.hpp"
+#include "host_run_loop.hpp"
 #include "os/idle.hpp"
 #include "sdk/ara_interfaces.hpp"
 #include "sdk/note_expression_types.hpp"
@@ -141,14 +142,19 @@ public:
     void restartPlugin() override;
     void request_callback() override;
     bool track_info_get(clap_track_info_t* info) override;
+    // The plug-in's timers and file descriptors, served by the host's run loop (`runLoop`).
     bool register_timer(uint32_t periodMs, clap_id* timerId) override;
     bool unregister_timer(clap_id timerId) override;
+    bool register_fd(int fd, clap_posix_fd_flags_t flags) override;
+    bool modify_fd(int fd, clap_posix_fd_flags_t flags) override;
+    bool unregister_fd(int fd) override;
     const char* host_get_name() override;
     void onBeginEdit(clap_id id) override;
     void onPerformEdit(const clap_event_param_value_t* value) override;
     void onEndEdit(clap_id id) override;
-    // The main-thread tick: queued edits to the host, then the parameter flush, the plug-in's
-    // main-thread callback, a component restart, a resize of the editor and the due timers.
+    // The main-thread tick: queued edits to the host, the dropped host events to the log, then
+    // the parameter flush, the plug-in's main-thread callback, a component restart and a resize
+    // of the editor.
     void onIdle() override;
 
     // MIDI mapping, note expressions, units, texts, context menus
@@ -235,10 +241,10 @@ public:
         }
     };
 
-    // A timer the plug-in registered; a slot with period 0 is free for the next registration.
+    // A timer the plug-in registered, fired by the host's run loop every `period` ms; a slot
+    // with period 0 is free for the next registration.
     struct TimerObject {
         uint32_t period = 0;
-        uint64_t nexttick = 0;
         clap_id id = 0;
     };
 
@@ -253,12 +259,18 @@ protected:
     void clearContextMenu();
     // Main-thread services: hands every queued gesture and value to the host, in order.
     void deliverQueuedEdits();
+    // The host's loop found a watched fd ready, or a timer due: the plug-in hears of it.
+    void fdReady(int fd, clap_posix_fd_flags_t flags);
+    void timerDue(clap_id id);
     // Ends processing, activation, the idle attachment, the editor view and the mirrored menu,
-    // then destroys the instance; nothing when there is none (`terminate`, or the destructor
-    // when the host never called it).
+    // then destroys the instance (nothing of this when there is none), and takes whatever is
+    // left on the host's run loop back (`terminate`, or the destructor when the host never
+    // called it).
     void shutDown();
     // Stops the plug-in's processing when it runs; the caller holds `processingMutex`.
     void stopProcessing();
+    // Logs how many of the host's events the blocks since the last call had no room for.
+    void logDroppedEvents();
 
     // Whether some input note port of the plug-in takes the MIDI dialect; asks the note-ports
     // extension that `plugin` found (false while there is no `plugin`).
@@ -325,6 +337,8 @@ protected:
     // The last maximum block size `setupProcessing` was given.
     uint32_t largestBlockSize = 0;
     std::vector<TimerObject> timers;
+    // The host's run loop: the plug-in's timers and fds, and the idle timer while it is known.
+    HostRunLoop runLoop;
     Steinberg::Vst::NoteExpressionTypeContainer noteExpressions;
     // The note expressions the plug-in takes (bit 0x04 tuning, 0x40 poly pressure, ...).
     uint32_t noteExpressionMask = 0x40;

@@ -73,7 +73,9 @@ ClapAsVst3::ClapAsVst3(Clap::Library* library, int index, void* creationContext)
     : library(library),
       libraryIndex(index),
       creationContext(creationContext),
-      idleAttachment([this] { os::attach(this); }, [this] { os::detach(this); }) {}
+      idleAttachment([this] { os::attach(this); }, [this] { os::detach(this); }),
+      runLoop([this](int fd, clap_posix_fd_flags_t flags) { fdReady(fd, flags); },
+              [this](clap_id id) { timerDue(id); }) {}
 
 ClapAsVst3::~ClapAsVst3() {
     shutDown();
@@ -81,17 +83,19 @@ ClapAsVst3::~ClapAsVst3() {
 }
 
 void ClapAsVst3::shutDown() {
-    if (!plugin) {
-        return;
+    if (plugin) {
+        setActive(false);
+        idleAttachment.off();
+        if (WrappedView* view = std::exchange(wrappedView, nullptr)) {
+            view->cutOff();
+        }
+        clearContextMenu();
+        plugin->terminate();
+        plugin.reset();
     }
-    setActive(false);
-    idleAttachment.off();
-    if (WrappedView* view = std::exchange(wrappedView, nullptr)) {
-        view->cutOff();
-    }
-    clearContextMenu();
-    plugin->terminate();
-    plugin.reset();
+    // What the plug-in left registered leaves the host's loop, and the loops are let go.
+    runLoop.reset();
+    timers.clear();
 }
 
 tresult PLUGIN_API ClapAsVst3::initialize(FUnknown* context) {
@@ -102,6 +106,8 @@ tresult PLUGIN_API ClapAsVst3::initialize(FUnknown* context) {
     if (result != kResultOk) {
         return result;
     }
+    // Known before the plug-in is made: it may ask for timers from its init on.
+    runLoop.setContext(context);
     if (!plugin && library != nullptr) {
         plugin = Clap::Plugin::createInstance(*library, static_cast<std::size_t>(libraryIndex),
                                               static_cast<Clap::IHost*>(this));
@@ -109,6 +115,7 @@ tresult PLUGIN_API ClapAsVst3::initialize(FUnknown* context) {
     if (!plugin || !plugin->initialize()) {
         // Nothing of a half-made instance stays: every later call finds none.
         plugin.reset();
+        runLoop.reset();
         return kResultFalse;
     }
     return kResultOk;
@@ -167,6 +174,7 @@ tresult PLUGIN_API ClapAsVst3::setActive(TBool state) {
         stopProcessing();
     }
     idleAttachment.off();
+    logDroppedEvents();
     {
         // A block still running finishes before the plug-in and the adapter go.
         const Vst3Adapter::detail::shared::SpinLockGuard guard(processLock);
@@ -281,7 +289,7 @@ IPlugView* PLUGIN_API ClapAsVst3::createView(FIDString) {
         return wrappedView;
     }
     wrappedView = new WrappedView(
-        plugin->instance(), gui, [this] { clearContextMenu(); },
+        plugin->instance(), gui, &runLoop, [this] { clearContextMenu(); },
         [this](bool created) {
             if (created) {
                 clearContextMenu();

@@ -5,12 +5,14 @@
 
 #include "clap/plugin.hpp"
 #include "helpers/utf16.hpp"
+#include "os/log.hpp"
 #include "process_adapter.hpp"
 
 #include "pluginterfaces/vst/vstspeaker.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -87,6 +89,17 @@ tresult PLUGIN_API ClapAsVst3::process(ProcessData& data) {
     processCalled = true;
     processAdapter->process(data);
     return kResultOk;
+}
+
+void ClapAsVst3::logDroppedEvents() {
+    if (!processAdapter) {
+        return;
+    }
+    if (const std::uint64_t dropped = processAdapter->takeDroppedEvents()) {
+        os::logWithLocation(__FILE__, __LINE__, __func__,
+                            "{} host events dropped: a block holds {} at most", dropped,
+                            Clap::ProcessAdapter::reservedEvents);
+    }
 }
 
 tresult PLUGIN_API ClapAsVst3::setBusArrangements(SpeakerArrangement* inputs, int32 numIns,

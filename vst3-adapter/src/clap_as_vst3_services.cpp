@@ -1,10 +1,10 @@
 // ClapAsVst3 as the plug-in's host: its parameter edits queued for the main thread, its requests
-// (flush, callback, restart, resize, timers) carried out by the idle tick, and the host name.
+// (flush, callback, restart, resize) carried out by the idle tick, its timers and file
+// descriptors served by the host's run loop, and the host name.
 
 #include "clap_as_vst3.hpp"
 
 #include "clap/plugin.hpp"
-#include "os/log.hpp"
 #include "process_adapter.hpp"
 #include "sdk/string_convert.hpp"
 #include "vst3_parameter.hpp"
@@ -98,6 +98,7 @@ bool ClapAsVst3::track_info_get(clap_track_info_t* info) {
     return true;
 }
 
+// A timer the host's loop refuses takes no slot.
 bool ClapAsVst3::register_timer(uint32_t periodMs, clap_id* timerId) {
     if (timerId == nullptr) {
         return false;
@@ -105,13 +106,16 @@ bool ClapAsVst3::register_timer(uint32_t periodMs, clap_id* timerId) {
     const uint32_t period = std::max(periodMs, shortestTimerPeriod);
     auto slot = std::find_if(timers.begin(), timers.end(),
                              [](const TimerObject& timer) { return timer.period == 0; });
+    const clap_id id = firstTimerId + static_cast<clap_id>(slot - timers.begin());
+    if (!runLoop.addTimer(id, period)) {
+        return false;
+    }
     if (slot == timers.end()) {
         slot = timers.insert(timers.end(), TimerObject{});
     }
-    slot->id = firstTimerId + static_cast<clap_id>(slot - timers.begin());
+    slot->id = id;
     slot->period = period;
-    slot->nexttick = os::getTickInMS() + period;
-    *timerId = slot->id;
+    *timerId = id;
     return true;
 }
 
@@ -120,11 +124,37 @@ bool ClapAsVst3::unregister_timer(clap_id timerId) {
     for (TimerObject& timer : timers) {
         if (timer.id == timerId) {
             timer.period = 0;
-            timer.nexttick = 0;
+            runLoop.removeTimer(timerId);
             return true;
         }
     }
     return false;
+}
+
+void ClapAsVst3::timerDue(clap_id id) {
+    const auto* support = plugin ? plugin->extensions().timerSupport : nullptr;
+    if (support != nullptr && support->on_timer != nullptr) {
+        support->on_timer(plugin->instance(), id);
+    }
+}
+
+bool ClapAsVst3::register_fd(int fd, clap_posix_fd_flags_t flags) {
+    return runLoop.addFd(fd, flags);
+}
+
+bool ClapAsVst3::modify_fd(int fd, clap_posix_fd_flags_t flags) {
+    return runLoop.modifyFd(fd, flags);
+}
+
+bool ClapAsVst3::unregister_fd(int fd) {
+    return runLoop.removeFd(fd);
+}
+
+void ClapAsVst3::fdReady(int fd, clap_posix_fd_flags_t flags) {
+    const auto* support = plugin ? plugin->extensions().posixFdSupport : nullptr;
+    if (support != nullptr && support->on_fd != nullptr) {
+        support->on_fd(plugin->instance(), fd, flags);
+    }
 }
 
 const char* ClapAsVst3::host_get_name() {
@@ -205,6 +235,7 @@ void ClapAsVst3::deliverQueuedEdits() {
 
 void ClapAsVst3::onIdle() {
     deliverQueuedEdits();
+    logDroppedEvents();
 
     if (requestFlush && plugin) {
         // Set up before the locks are taken: the set-up allocates, and a block or a change of
@@ -238,21 +269,6 @@ void ClapAsVst3::onIdle() {
         const uint32_t resize = pendingResize.exchange(noResize);
         if (resize != noResize) {
             wrappedView->request_resize(resize >> 16, resize & 0xFFFF);
-        }
-    }
-
-    // By index over the slots there are now: a timer callback may register another timer
-    // (moving the list) or unregister one.
-    const uint64_t now = os::getTickInMS();
-    const std::size_t count = timers.size();
-    for (std::size_t i = 0; i < count; ++i) {
-        if (timers[i].period == 0 || timers[i].nexttick >= now) {
-            continue;
-        }
-        timers[i].nexttick = now + timers[i].period;
-        const auto* support = plugin ? plugin->extensions().timerSupport : nullptr;
-        if (support != nullptr && support->on_timer != nullptr) {
-            support->on_timer(plugin->instance(), timers[i].id);
         }
     }
 }

@@ -53,7 +53,7 @@ clap_beattime doubleToBeatTime(double beats) {
 
 void ProcessAdapter::setupProcessing(const clap_plugin_t* plugin,
                                      const clap_plugin_params_t* params, BusList& audioInputs,
-                                     BusList& audioOutputs, std::uint32_t /*maxSamplesPerBlock*/,
+                                     BusList& audioOutputs, std::uint32_t maxSamplesPerBlock,
                                      std::size_t /*eventInputBuses*/,
                                      std::size_t /*eventOutputBuses*/,
                                      ParameterContainer& parameters,
@@ -69,14 +69,14 @@ void ProcessAdapter::setupProcessing(const clap_plugin_t* plugin,
     automation_ = automation;
     activeGestures_ = &activeGestures;
 
-    setupBuffers(audioInputs, inputBuffers_);
-    setupBuffers(audioOutputs, outputBuffers_);
+    inputBuffers_.setup(audioInputs, maxSamplesPerBlock);
+    outputBuffers_.setup(audioOutputs, maxSamplesPerBlock);
     process_.steady_time = -1;
     process_.transport = &transport_;
-    process_.audio_inputs = inputBuffers_.empty() ? nullptr : inputBuffers_.data();
-    process_.audio_outputs = outputBuffers_.empty() ? nullptr : outputBuffers_.data();
-    process_.audio_inputs_count = static_cast<std::uint32_t>(inputBuffers_.size());
-    process_.audio_outputs_count = static_cast<std::uint32_t>(outputBuffers_.size());
+    process_.audio_inputs = inputBuffers_.data();
+    process_.audio_outputs = outputBuffers_.data();
+    process_.audio_inputs_count = inputBuffers_.count();
+    process_.audio_outputs_count = outputBuffers_.count();
     inputEvents_ = {this, &inputEventsSize, &inputEventsGet};
     outputEvents_ = {this, &outputEventsTryPush};
     process_.in_events = &inputEvents_;
@@ -90,17 +90,6 @@ void ProcessAdapter::setupProcessing(const clap_plugin_t* plugin,
     tuningExpressions_ = tuningExpressions;
 }
 
-void ProcessAdapter::setupBuffers(BusList& buses, std::vector<clap_audio_buffer_t>& buffers) {
-    buffers.clear();
-    for (const auto& bus : buses) {
-        clap_audio_buffer_t& buffer = buffers.emplace_back();
-        BusInfo info{};
-        if (bus && bus->getInfo(info)) {
-            buffer.channel_count = static_cast<std::uint32_t>(std::max<int32>(info.channelCount, 0));
-        }
-    }
-}
-
 void ProcessAdapter::process(ProcessData& data) {
     data_ = &data;
     translateTransport(data.processContext);
@@ -109,8 +98,12 @@ void ProcessAdapter::process(ProcessData& data) {
 
     events_.clear();
     order_.clear();
+    blockDrops_ = 0;
     processInputEvents(data.inputEvents, samples);
     processParameterChanges(data.inputParameterChanges, samples);
+    if (blockDrops_ > 0) {
+        droppedEvents_.fetch_add(blockDrops_, std::memory_order_relaxed);
+    }
     // Input events come before parameter changes at equal times: ties keep the arrival order.
     std::sort(order_.begin(), order_.end(), [this](std::uint32_t a, std::uint32_t b) {
         const std::uint32_t ta = events_[a].header.time;
@@ -118,7 +111,7 @@ void ProcessAdapter::process(ProcessData& data) {
         return ta != tb ? ta < tb : a < b;
     });
 
-    if (samples > 0 && connectBuffers(data)) {
+    if (samples > 0 && connectBuffers(data, static_cast<std::uint32_t>(samples))) {
         plugin_->process(plugin_, &process_);
     } else if (params_ != nullptr) {
         params_->flush(plugin_, &inputEvents_, &outputEvents_);
@@ -198,35 +191,12 @@ void ProcessAdapter::translateTransport(const ProcessContext* context) {
     process_.steady_time = context->projectTimeSamples;
 }
 
-bool ProcessAdapter::connectBuffers(const ProcessData& data) {
+bool ProcessAdapter::connectBuffers(const ProcessData& data, std::uint32_t frames) {
     if (data.symbolicSampleSize != kSample32) {
         return false;  // the CLAP buffers are connected as 32-bit only
     }
-    // Every bus needs the host's record with as many channels, each of them present.
-    const auto connect = [](std::vector<clap_audio_buffer_t>& buffers, int32 count,
-                            AudioBusBuffers* records) {
-        for (std::size_t i = 0; i < buffers.size(); ++i) {
-            if (records == nullptr || static_cast<int32>(i) >= count) {
-                return false;
-            }
-            const AudioBusBuffers& record = records[i];
-            const std::uint32_t channels = buffers[i].channel_count;
-            if (record.numChannels < 0 || static_cast<std::uint32_t>(record.numChannels) != channels) {
-                return false;
-            }
-            if (channels > 0) {
-                if (record.channelBuffers32 == nullptr ||
-                    std::any_of(record.channelBuffers32, record.channelBuffers32 + channels,
-                                [](const Sample32* channel) { return channel == nullptr; })) {
-                    return false;
-                }
-            }
-            buffers[i].data32 = record.channelBuffers32;
-        }
-        return true;
-    };
-    return connect(inputBuffers_, data.numInputs, data.inputs) &&
-           connect(outputBuffers_, data.numOutputs, data.outputs);
+    return inputBuffers_.connect(data.inputs, data.numInputs, frames) &&
+           outputBuffers_.connect(data.outputs, data.numOutputs, frames);
 }
 
 std::uint32_t ProcessAdapter::inputEventsSize(const clap_input_events_t* list) {

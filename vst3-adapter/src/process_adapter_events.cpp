@@ -97,21 +97,29 @@ Event vst3Event(std::uint32_t time, uint16 type) {
 }  // namespace
 
 template <class Record>
-void ProcessAdapter::enqueue(const Record& record) {
+bool ProcessAdapter::enqueue(const Record& record, std::size_t keep) {
     static_assert(sizeof(Record) <= sizeof(EventSlot));
-    if (events_.size() == events_.capacity()) {
-        return;  // a block's events past those reserved are dropped rather than allocated
+    // A block's events past those reserved are dropped rather than allocated.
+    if (events_.size() + keep >= events_.capacity()) {
+        ++blockDrops_;
+        return false;
     }
     order_.push_back(static_cast<std::uint32_t>(events_.size()));
     std::memcpy(&events_.emplace_back(), &record, sizeof record);
+    return true;
 }
 
+// The host's claimed count is not trusted: the reading stops when the store is full, and past
+// the room for anything but the ends of held notes it looks only so far for them.
 void ProcessAdapter::processInputEvents(IEventList* list, int32 samples) {
     if (list == nullptr) {
         return;
     }
-    const int32 count = list->getEventCount();
-    for (int32 i = 0; i < count; ++i) {
+    const int32 count = std::max<int32>(list->getEventCount(), 0);
+    int32 i = 0;
+    for (; i < count && static_cast<std::size_t>(i) < maxEventsRead &&
+           events_.size() < events_.capacity();
+         ++i) {
         Event event{};
         if (list->getEvent(i, event) != kResultOk) {
             continue;
@@ -124,14 +132,17 @@ void ProcessAdapter::processInputEvents(IEventList* list, int32 samples) {
             const clap_event_note_t note{
                 header(sizeof(clap_event_note_t), time, CLAP_EVENT_NOTE_ON, flags), on.noteId, 0,
                 on.channel, on.pitch, on.velocity};
-            enqueue(note);
+            // A note that will be held keeps a slot for its end.
+            if (!enqueue(note, heldNotes_ + 1)) {
+                break;
+            }
             enterNote(note);
             if (tuningExpressions_ && on.tuning != 0) {  // NaN is not 0 either
                 enqueue(clap_event_note_expression_t{
                     header(sizeof(clap_event_note_expression_t), time, CLAP_EVENT_NOTE_EXPRESSION,
                            flags),
                     CLAP_NOTE_EXPRESSION_TUNING, on.noteId, 0, on.channel, on.pitch,
-                    on.tuning * 0.01});
+                    on.tuning * 0.01}, heldNotes_);
             }
             break;
         }
@@ -140,8 +151,11 @@ void ProcessAdapter::processInputEvents(IEventList* list, int32 samples) {
             const clap_event_note_t note{
                 header(sizeof(clap_event_note_t), time, CLAP_EVENT_NOTE_OFF, flags), off.noteId, 0,
                 off.channel, off.pitch, off.velocity};
-            enqueue(note);
-            releaseEndedNote(note);
+            // The end of a held note takes the slot kept for it.
+            const bool held = endsHeldNote(note);
+            if (enqueue(note, held ? heldNotes_ - 1 : heldNotes_)) {
+                releaseEndedNote(note);
+            }
             break;
         }
         case Event::kDataEvent:
@@ -152,7 +166,7 @@ void ProcessAdapter::processInputEvents(IEventList* list, int32 samples) {
                 sysex.port_index = 0;
                 sysex.buffer = event.data.bytes;
                 sysex.size = event.data.size;
-                enqueue(sysex);
+                enqueue(sysex, heldNotes_);
             }
             break;
         case Event::kPolyPressureEvent: {
@@ -169,7 +183,8 @@ void ProcessAdapter::processInputEvents(IEventList* list, int32 samples) {
                         header(sizeof(clap_event_note_expression_t), time,
                                CLAP_EVENT_NOTE_EXPRESSION, flags),
                         CLAP_NOTE_EXPRESSION_PRESSURE, pressure.noteId, held->portIndex,
-                        held->channel, held->key, pressure.pressure});
+                        held->channel, held->key, pressure.pressure},
+                        heldNotes_);
                 }
             } else {
                 const auto held = std::find_if(
@@ -183,7 +198,7 @@ void ProcessAdapter::processInputEvents(IEventList* list, int32 samples) {
                     midi.data[0] = statusByte(0xA0, pressure.channel);
                     midi.data[1] = static_cast<std::uint8_t>(held->key & 0x7F);
                     midi.data[2] = static_cast<std::uint8_t>(midiValue(pressure.pressure * 127.0, 127));
-                    enqueue(midi);
+                    enqueue(midi, heldNotes_);
                 }
             }
             break;
@@ -202,7 +217,8 @@ void ProcessAdapter::processInputEvents(IEventList* list, int32 samples) {
                         header(sizeof(clap_event_note_expression_t), time,
                                CLAP_EVENT_NOTE_EXPRESSION, flags),
                         static_cast<clap_note_expression>(expression.typeId), expression.noteId,
-                        note.portIndex, note.channel, note.key, value});
+                        note.portIndex, note.channel, note.key, value},
+                        heldNotes_);
                 }
             }
             break;
@@ -211,14 +227,19 @@ void ProcessAdapter::processInputEvents(IEventList* list, int32 samples) {
             break;
         }
     }
+    blockDrops_ += static_cast<std::uint64_t>(count - i);  // never read
 }
 
+// Every slot is free for them: no note ends after the input events.
 void ProcessAdapter::processParameterChanges(IParameterChanges* changes, int32 samples) {
     if (changes == nullptr) {
         return;
     }
-    const int32 count = changes->getParameterCount();
-    for (int32 i = 0; i < count; ++i) {
+    const int32 count = std::max<int32>(changes->getParameterCount(), 0);
+    int32 i = 0;
+    for (; i < count && static_cast<std::size_t>(i) < maxEventsRead &&
+           events_.size() < events_.capacity();
+         ++i) {
         IParamValueQueue* queue = changes->getParameterData(i);
         if (queue == nullptr) {
             continue;
@@ -278,6 +299,7 @@ void ProcessAdapter::processParameterChanges(IParameterChanges* changes, int32 s
         }
         enqueue(midi);
     }
+    blockDrops_ += static_cast<std::uint64_t>(count - i);  // never read
 }
 
 void ProcessAdapter::enterNote(const clap_event_note_t& note) {
@@ -285,6 +307,7 @@ void ProcessAdapter::enterNote(const clap_event_note_t& note) {
                                    [](const ActiveNote& entry) { return !entry.used; });
     if (free != activeNotes_.end()) {
         *free = {true, note.note_id, note.port_index, note.channel, note.key};
+        ++heldNotes_;
     }
 }
 
@@ -293,17 +316,32 @@ void ProcessAdapter::releaseNotes(std::int32_t noteId, std::int16_t port, std::i
         if (entry.used && entry.noteId == noteId && entry.portIndex == port &&
             entry.channel == channel) {
             entry.used = false;
+            --heldNotes_;
         }
     }
 }
 
+namespace {
+
+bool ends(const ProcessAdapter::ActiveNote& entry, const clap_event_note_t& note) {
+    return entry.used && entry.channel == note.channel &&
+           (note.note_id != -1 ? entry.noteId == note.note_id : entry.key == note.key);
+}
+
+}  // namespace
+
 void ProcessAdapter::releaseEndedNote(const clap_event_note_t& note) {
     for (ActiveNote& entry : activeNotes_) {
-        if (entry.used && entry.channel == note.channel &&
-            (note.note_id != -1 ? entry.noteId == note.note_id : entry.key == note.key)) {
+        if (ends(entry, note)) {
             entry.used = false;
+            --heldNotes_;
         }
     }
+}
+
+bool ProcessAdapter::endsHeldNote(const clap_event_note_t& note) const {
+    return std::any_of(activeNotes_.begin(), activeNotes_.end(),
+                       [&](const ActiveNote& entry) { return ends(entry, note); });
 }
 
 bool ProcessAdapter::gestureOpen(std::uint32_t id) const {

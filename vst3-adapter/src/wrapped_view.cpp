@@ -1,5 +1,8 @@
 #include "wrapped_view.hpp"
 
+#include "host_run_loop.hpp"
+#include "os/log.hpp"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -23,6 +26,26 @@ const Platform platforms[] = {
 
 bool sameText(const char* a, const char* b) {
     return a != nullptr && b != nullptr && std::strcmp(a, b) == 0;
+}
+
+// The CLAP window api of a VST3 platform type; null for a type not in the table.
+const char* apiOf(FIDString type) {
+    for (const Platform& platform : platforms) {
+        if (sameText(type, platform.vst3)) {
+            return platform.clap;
+        }
+    }
+    return nullptr;
+}
+
+// The host's window as the gui takes it: an X11 window is its id, passed as the pointer's
+// value; the other apis take the pointer itself.
+void setHandle(clap_window_t& window, void* parent) {
+    if (sameText(window.api, CLAP_WINDOW_API_X11)) {
+        window.x11 = static_cast<clap_xwnd>(reinterpret_cast<std::uintptr_t>(parent));
+    } else {
+        window.ptr = parent;
+    }
 }
 
 // A rectangle the host may hand in: present and not turned inside out.
@@ -49,17 +72,22 @@ void resize(ViewRect& r, uint32_t width, uint32_t height) {
 }  // namespace
 
 WrappedView::WrappedView(const clap_plugin_t* plugin, const clap_plugin_gui_t* gui,
-                         std::function<void()> releaseCallback,
+                         HostRunLoop* runLoop, std::function<void()> releaseCallback,
                          std::function<void(bool)> destroyCallback,
                          std::function<void()> reservedCallback)
     : plugin(plugin),
       gui(gui),
+      runLoop(runLoop),
       releaseCallback(std::move(releaseCallback)),
       reservedCallback(std::move(reservedCallback)),
       destroyCallback(std::move(destroyCallback)) {}
 
 WrappedView::~WrappedView() {
     drop_ui();
+    // The frame goes with the view, and its loop with it.
+    if (runLoop != nullptr) {
+        runLoop->setFrame(nullptr);
+    }
 }
 
 tresult PLUGIN_API WrappedView::queryInterface(const TUID iid, void** obj) {
@@ -86,6 +114,7 @@ void WrappedView::cutOff() {
     created = false;
     attachedToParent = false;
     frame = nullptr;
+    runLoop = nullptr;
     plugin = nullptr;
     gui = nullptr;
 }
@@ -94,8 +123,8 @@ void WrappedView::ensure_ui() {
     if (created || gui == nullptr) {
         return;
     }
-    if (gui->is_api_supported(plugin, CLAP_WINDOW_API_COCOA, false)) {
-        gui->create(plugin, CLAP_WINDOW_API_COCOA, false);
+    if (gui->is_api_supported(plugin, Clap::editorWindowApi, false)) {
+        gui->create(plugin, Clap::editorWindowApi, false);
     }
     created = true;
 }
@@ -129,12 +158,8 @@ tresult PLUGIN_API WrappedView::isPlatformTypeSupported(FIDString type) {
     if (gui == nullptr) {
         return kResultFalse;
     }
-    for (const Platform& platform : platforms) {
-        if (sameText(type, platform.vst3)) {
-            return gui->is_api_supported(plugin, platform.clap, false) ? kResultOk : kResultFalse;
-        }
-    }
-    return kResultFalse;
+    const char* api = apiOf(type);
+    return api != nullptr && gui->is_api_supported(plugin, api, false) ? kResultOk : kResultFalse;
 }
 
 tresult PLUGIN_API WrappedView::attached(void* parent, FIDString type) {
@@ -144,15 +169,23 @@ tresult PLUGIN_API WrappedView::attached(void* parent, FIDString type) {
     if (parent == nullptr) {
         return kInvalidArgument;
     }
-    // The editor embeds only as a "cocoa" child: any other window is not one it can take.
-    if (!sameText(type, kPlatformTypeNSView)) {
+    // The editor embeds only in this system's window: any other is not one it can take.
+    if (!sameText(apiOf(type), Clap::editorWindowApi)) {
         return kResultFalse;
     }
-    window.api = CLAP_WINDOW_API_COCOA;
-    window.cocoa = parent;
+    // An X11 editor does its main-thread work on the host's loop; without one it would freeze.
+    if (sameText(Clap::editorWindowApi, CLAP_WINDOW_API_X11) &&
+        (runLoop == nullptr || runLoop->loop() == nullptr)) {
+        os::logWithLocation(
+            __FILE__, __LINE__, __func__,
+            "the host gave no run loop (Steinberg::Linux::IRunLoop) with the view's "
+            "frame or its context: the editor does not open");
+        return kResultFalse;
+    }
+    setHandle(window, parent);
     ensure_ui();
     if (!gui->set_parent(plugin, &window)) {
-        window.cocoa = nullptr;
+        window.ptr = nullptr;
         attachedToParent = false;
         return kResultFalse;
     }
@@ -179,7 +212,7 @@ tresult PLUGIN_API WrappedView::removed() {
     }
     releaseAdditionalReferences();
     attachedToParent = false;
-    window.cocoa = nullptr;
+    window.ptr = nullptr;
     return kResultOk;
 }
 
@@ -251,6 +284,9 @@ tresult PLUGIN_API WrappedView::setFrame(IPlugFrame* newFrame) {
     }
     releaseAdditionalReferences();
     frame = newFrame;
+    if (runLoop != nullptr) {
+        runLoop->setFrame(newFrame);
+    }
     return kResultOk;
 }
 

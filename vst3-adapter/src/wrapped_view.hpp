@@ -1,10 +1,14 @@
 #pragma once
 
 // The VST3 editor view a host gets: it draws nothing itself but drives the CLAP plug-in's gui,
-// embedding the plug-in's editor as a "cocoa" child of the host's NSView and passing sizes and
-// the content scale both ways.
+// embedding the plug-in's editor as a child of the host's window (an X11 window on Linux) and
+// passing sizes and the content scale both ways. On Linux the editor's main-thread work runs on
+// the host's run loop: the view hands its frame to the owner's HostRunLoop, and refuses a parent
+// while no loop is known.
 // Threads: the host's main thread only. Reference counted (FObject); the host holds it through
 // its references, the owner keeps a plain pointer that the destroy callback clears.
+
+#include "clap/window_api.hpp"
 
 #include "base/source/fobject.h"
 #include "pluginterfaces/gui/iplugview.h"
@@ -14,15 +18,19 @@
 
 #include <functional>
 
+class HostRunLoop;
+
 class WrappedView : public Steinberg::IPlugView,
                     public Steinberg::IPlugViewContentScaleSupport,
                     public Steinberg::FObject {
 public:
-    // `gui` is the plug-in's gui extension and must be present. The callbacks may be empty:
-    // `releaseCallback` runs whenever the view lets go of what the host lent it (removal, focus
-    // loss, a new frame); `destroyCallback` runs when the CLAP editor is dropped, with true when
-    // one had been created; `reservedCallback` is kept for the owner and never called.
-    WrappedView(const clap_plugin_t* plugin, const clap_plugin_gui_t* gui,
+    // `gui` is the plug-in's gui extension and must be present. `runLoop` is the owner's, told
+    // of each frame and of the view's end; null refuses every parent that needs a loop. The
+    // callbacks may be empty: `releaseCallback` runs whenever the view lets go of what the host
+    // lent it (removal, focus loss, a new frame); `destroyCallback` runs when the CLAP editor is
+    // dropped, with true when one had been created; `reservedCallback` is kept for the owner and
+    // never called.
+    WrappedView(const clap_plugin_t* plugin, const clap_plugin_gui_t* gui, HostRunLoop* runLoop,
                 std::function<void()> releaseCallback,
                 std::function<void(bool created)> destroyCallback,
                 std::function<void()> reservedCallback);
@@ -54,7 +62,7 @@ public:
 
     OBJ_METHODS(WrappedView, FObject)
 
-    // Creates the CLAP editor once, embedded and "cocoa" when the gui takes that.
+    // Creates the CLAP editor once, embedded in this system's window api when the gui takes it.
     void ensure_ui();
     // Destroys the CLAP editor if there is one and tells the owner either way.
     void drop_ui();
@@ -64,7 +72,7 @@ public:
     bool request_resize(uint32_t width, uint32_t height);
     // The owner goes while the host still holds the view: the CLAP editor is destroyed without
     // telling the owner, and from then on the view calls nothing (its calls answer
-    // kResultFalse, its destructor does nothing).
+    // kResultFalse, its destructor does nothing). The owner lets go of the frame's loop itself.
     void cutOff();
 
     // What the host was last told or told the view, in host pixels.
@@ -74,10 +82,11 @@ public:
 private:
     const clap_plugin_t* plugin;
     const clap_plugin_gui_t* gui;
+    HostRunLoop* runLoop;
     std::function<void()> releaseCallback;
     std::function<void()> reservedCallback;
     std::function<void(bool)> destroyCallback;
-    clap_window_t window{CLAP_WINDOW_API_COCOA, {nullptr}};
+    clap_window_t window{Clap::editorWindowApi, {nullptr}};
     Steinberg::IPlugFrame* frame = nullptr;
     Steinberg::ViewRect rect{0, 0, 0, 0};
     bool created = false;

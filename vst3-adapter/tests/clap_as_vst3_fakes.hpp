@@ -70,6 +70,7 @@ public:
     bool withTail = false;
     uint32_t tail = 0;
     bool withTimers = false;
+    bool withFds = false;
     bool withGui = false;
     // Parameters; the params extension exists when there is one.
     std::vector<clap_param_info_t> params;
@@ -80,6 +81,11 @@ public:
     bool flushSends = false;
     // Runs inside on_timer, with the timer's id.
     std::function<void(clap_id)> onTimer;
+    // Runs inside on_fd, with the fd and its flags.
+    std::function<void(int, clap_posix_fd_flags_t)> onFd;
+    // Runs inside the gui's set_parent and destroy, as an editor starts and ends its work.
+    std::function<void(const clap_window_t*)> onSetParent;
+    std::function<void()> onGuiDestroy;
 
     FakePlugin() : FakeClapPlugin("test.services", "Services") {
         setUpPlugin();
@@ -119,6 +125,18 @@ public:
     }
     bool requestResize(uint32_t width, uint32_t height) const {
         return hostExtension<clap_host_gui_t>(CLAP_EXT_GUI)->request_resize(host, width, height);
+    }
+    bool registerFd(int fd, clap_posix_fd_flags_t flags) const {
+        return hostExtension<clap_host_posix_fd_support_t>(CLAP_EXT_POSIX_FD_SUPPORT)
+            ->register_fd(host, fd, flags);
+    }
+    bool modifyFd(int fd, clap_posix_fd_flags_t flags) const {
+        return hostExtension<clap_host_posix_fd_support_t>(CLAP_EXT_POSIX_FD_SUPPORT)
+            ->modify_fd(host, fd, flags);
+    }
+    bool unregisterFd(int fd) const {
+        return hostExtension<clap_host_posix_fd_support_t>(CLAP_EXT_POSIX_FD_SUPPORT)
+            ->unregister_fd(host, fd);
     }
 
 private:
@@ -175,6 +193,7 @@ private:
             if (ext == CLAP_EXT_LATENCY && fake.withLatency) return &fake.latencyTable;
             if (ext == CLAP_EXT_TAIL && fake.withTail) return &fake.tailTable;
             if (ext == CLAP_EXT_TIMER_SUPPORT && fake.withTimers) return &fake.timerSupport;
+            if (ext == CLAP_EXT_POSIX_FD_SUPPORT && fake.withFds) return &fake.fdSupport;
             if (ext == CLAP_EXT_GUI && fake.withGui) return &fake.gui;
             if (ext == CLAP_EXT_PARAMS && !fake.params.empty()) return &fake.paramsTable;
             return nullptr;
@@ -231,9 +250,22 @@ private:
             of(p).note("on_timer " + std::to_string(id));
             if (of(p).onTimer) of(p).onTimer(id);
         };
+        fdSupport.on_fd = [](const clap_plugin_t* p, int fd, clap_posix_fd_flags_t flags) {
+            of(p).note("on_fd " + std::to_string(fd) + " " + std::to_string(flags));
+            if (of(p).onFd) of(p).onFd(fd, flags);
+        };
         gui.is_api_supported = [](const clap_plugin_t*, const char*, bool) { return true; };
         gui.create = [](const clap_plugin_t*, const char*, bool) { return true; };
-        gui.destroy = [](const clap_plugin_t*) {};
+        gui.destroy = [](const clap_plugin_t* p) {
+            if (of(p).onGuiDestroy) of(p).onGuiDestroy();
+        };
+        gui.set_parent = [](const clap_plugin_t* p, const clap_window_t* window) {
+            of(p).note("set_parent " + std::string(window->api) + " " +
+                       std::to_string(window->x11));
+            if (of(p).onSetParent) of(p).onSetParent(window);
+            return true;
+        };
+        gui.show = [](const clap_plugin_t*) { return true; };
         gui.can_resize = [](const clap_plugin_t*) { return true; };
         gui.get_size = [](const clap_plugin_t*, uint32_t* w, uint32_t* h) {
             *w = 100;
@@ -272,6 +304,7 @@ private:
     clap_plugin_latency_t latencyTable{};
     clap_plugin_tail_t tailTable{};
     clap_plugin_timer_support_t timerSupport{};
+    clap_plugin_posix_fd_support_t fdSupport{};
     clap_plugin_gui_t gui{};
     clap_plugin_params_t paramsTable{};
 };
@@ -343,14 +376,20 @@ private:
     }
 };
 
-// The host application; an empty name makes getName fail.
+// The host application; an empty name makes getName fail. It hands out `runLoop` when set, as
+// some hosts do.
 class HostApplication : public Unreferenced<IHostApplication> {
 public:
     std::u16string name;
+    Linux::IRunLoop* runLoop = nullptr;
 
     tresult PLUGIN_API queryInterface(const TUID iid, void** object) override {
         if (FUnknownPrivate::iidEqual(iid, IHostApplication::iid)) {
             *object = this;
+            return kResultOk;
+        }
+        if (runLoop != nullptr && FUnknownPrivate::iidEqual(iid, Linux::IRunLoop::iid)) {
+            *object = runLoop;
             return kResultOk;
         }
         *object = nullptr;

@@ -9,6 +9,7 @@
 #include "ondrix_entry.hpp"
 #include "os/idle.hpp"
 #include "process/host_fakes.hpp"
+#include "run_loop_fakes.hpp"
 
 #include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
@@ -390,8 +391,11 @@ TEST_F(Recorded, AViewOutlivingItsComponentCallsNothing) {
     ASSERT_EQ(c.component->initialize(&host), kResultOk);
     IPlugView* view = c.controller->createView(ViewType::kEditor);
     ASSERT_NE(view, nullptr);
-    int parent = 0;
-    ASSERT_EQ(view->attached(&parent, kPlatformTypeNSView), kResultOk);
+    run_loop_testing::RecordingRunLoop loop;
+    run_loop_testing::LoopFrame frame(&loop);
+    ASSERT_EQ(view->setFrame(&frame), kResultOk);
+    void* const parent = reinterpret_cast<void*>(std::uintptr_t{7});
+    ASSERT_EQ(view->attached(parent, kPlatformTypeX11EmbedWindowID), kResultOk);
     fake.take();
 
     EXPECT_EQ(c.component->terminate(), kResultOk);
@@ -401,10 +405,12 @@ TEST_F(Recorded, AViewOutlivingItsComponentCallsNothing) {
     ViewRect size{0, 0, 10, 10};
     EXPECT_EQ(view->getSize(&size), kResultFalse);
     EXPECT_EQ(view->onSize(&size), kResultFalse);
-    EXPECT_EQ(view->attached(&parent, kPlatformTypeNSView), kResultFalse);
+    EXPECT_EQ(view->setFrame(&frame), kResultFalse);
+    EXPECT_EQ(view->attached(parent, kPlatformTypeX11EmbedWindowID), kResultFalse);
     EXPECT_EQ(view->removed(), kResultFalse);
     EXPECT_EQ(view->release(), 0u);
     EXPECT_EQ(fake.take(), Calls{});
+    EXPECT_EQ(loop.registeredTimers(), 0u);
 }
 
 TEST_F(Recorded, NoGuiNoView) {

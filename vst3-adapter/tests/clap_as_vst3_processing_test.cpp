@@ -3,12 +3,14 @@
 
 #include "clap_as_vst3_fakes.hpp"
 
+#include "process_adapter.hpp"
 #include "sdk/string_convert.hpp"
 
 #include "pluginterfaces/vst/vstspeaker.h"
 
 #include <cmath>
 #include <limits>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -84,6 +86,32 @@ TEST_F(Processing, ABlockReachesThePluginOnlyWhileActiveAndProcessing) {
     ASSERT_EQ(c.processor->setProcessing(false), kResultOk);
     EXPECT_EQ(c.processor->process(block.data), kNotInitialized);
     EXPECT_EQ(fake.take(), Calls{});
+}
+
+// The audio thread only counts the events a block had no room for; the idle tick logs them.
+TEST_F(Processing, DroppedHostEventsAreLoggedAtTheNextIdleTick) {
+    Component c(fake);
+    Block block;
+    ASSERT_TRUE(c.start());
+    Event off{};
+    off.type = Event::kNoteOffEvent;
+    off.noteOff = {0, 60, 0.5f, -1, 0};
+    process_testing::EventList many;
+    many.events.assign(Clap::ProcessAdapter::reservedEvents + 5, off);
+    block.data.inputEvents = &many;
+
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(c.processor->process(block.data), kResultOk);
+    EXPECT_EQ(c.processor->process(block.data), kResultOk);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    testing::internal::CaptureStdout();
+    c.object->onIdle();
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_NE(log.find(") 10 host events dropped: a block holds 8192 at most\n"), std::string::npos)
+        << log;
+    testing::internal::CaptureStdout();
+    c.object->onIdle();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "counted once";
 }
 
 // The host asks for the transport it would otherwise be free to leave out.

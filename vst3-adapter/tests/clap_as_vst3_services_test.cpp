@@ -1,11 +1,10 @@
 // ClapAsVst3 as the plug-in's host: gestures and values reaching the host's component handler on
-// the idle tick, the tick's order, timers on a clock stepped by hand, editor resizes, parameter
-// rescans, the host name and the plain requests.
+// the idle tick, the tick's order, the timers' ids, editor resizes, parameter rescans, the host
+// name and the plain requests.
 
 #include "clap_as_vst3_fakes.hpp"
 
 #include "os/idle.hpp"
-#include "os/log.hpp"
 #include "sdk/string_convert.hpp"
 
 #include <cstdio>
@@ -19,20 +18,12 @@ using namespace component_testing;
 
 constexpr clap_id paramId = 5;
 
-uint64_t clockNow = 0;
-uint64_t testClock() {
-    return clockNow;
-}
-
-// A plug-in with one parameter, its component started, and the idle clock in the test's hands.
+// A plug-in with one parameter and an editor, its component started.
 struct Services : testing::Test {
     Services() {
         fake.params = {parameter(paramId, "Depth")};
         fake.withGui = true;
-        clockNow = 0;
-        os::setTickSource(testClock);
     }
-    ~Services() override { os::setTickSource(nullptr); }
 
     // Active and processing, with nothing recorded yet.
     void start() {
@@ -51,11 +42,8 @@ struct Services : testing::Test {
         ASSERT_NE(view, nullptr);
         view->setFrame(&frame);
     }
-    // One idle tick of the module, `ms` after the last.
-    void tick(uint64_t ms = 10) {
-        clockNow += ms;
-        os::tick();
-    }
+    // One idle tick of the module.
+    void tick() { os::tick(); }
 
     FakePlugin fake;
     Component c{fake};
@@ -145,23 +133,20 @@ TEST_F(Services, DeactivationEndsOpenGesturesBeforeItReturns) {
 
 // Everything the plug-in asked for before one tick, carried out in the tick's order.
 TEST_F(Services, OneTickCarriesOutEveryRequestInItsOrder) {
-    fake.withTimers = true;
     start();
     openView();
     block({begin(), end()});
     ASSERT_EQ(c.processor->setProcessing(false), kResultOk);  // so the flush reaches the plug-in
     c.handler.log = &fake;
-    clap_id timer = 0;
-    ASSERT_TRUE(fake.registerTimer(30, &timer));
     fake.requestFlush();
     fake.requestCallback();
     fake.requestRestart();
     EXPECT_TRUE(fake.requestResize(800, 600));
     fake.take();
 
-    tick(40);
+    tick();
     EXPECT_EQ(fake.take(), (Calls{"beginEdit 5", "endEdit 5", "flush", "on_main_thread",
-                                  "restartComponent 10", "resizeView 800x600", "on_timer 1000"}));
+                                  "restartComponent 10", "resizeView 800x600"}));
     tick();
     EXPECT_EQ(fake.take(), Calls{});
 }
@@ -198,52 +183,6 @@ TEST_F(Services, TimersTakeFreedSlotsAndIdsBack) {
     ASSERT_TRUE(fake.registerTimer(100, &ids[3]));
     EXPECT_EQ(ids[3], 1001u);
     EXPECT_FALSE(fake.registerTimer(100, nullptr));
-}
-
-TEST_F(Services, ATimerRunsNoFasterThan30MsAndOncePerTickAtMost) {
-    fake.withTimers = true;
-    start();
-    clap_id id = 0;
-    ASSERT_TRUE(fake.registerTimer(5, &id));
-    fake.take();
-    Calls fired;
-    // Ticks every 10 ms from 10 to 100: due after 30 ms, strictly.
-    for (int i = 0; i < 10; ++i) {
-        tick();
-        for (const auto& call : fake.take()) fired.push_back(std::to_string(clockNow) + " " + call);
-    }
-    EXPECT_EQ(fired, (Calls{"40 on_timer 1000", "80 on_timer 1000"}));
-    // A late tick fires once, without catching up.
-    tick(1000);
-    tick();
-    EXPECT_EQ(fake.take(), Calls{"on_timer 1000"});
-    EXPECT_TRUE(fake.unregisterTimer(id));
-    tick(1000);
-    EXPECT_EQ(fake.take(), Calls{});
-}
-
-// A timer that registers others from its callback: the walk covers the timers there were when
-// it began, and the list may move under it.
-TEST_F(Services, ATimerCallbackMayRegisterAndUnregisterTimers) {
-    fake.withTimers = true;
-    start();
-    clap_id first = 0;
-    clap_id second = 0;
-    ASSERT_TRUE(fake.registerTimer(30, &first));
-    ASSERT_TRUE(fake.registerTimer(30, &second));
-    fake.onTimer = [&](clap_id id) {
-        if (id != first) return;
-        clap_id more = 0;
-        for (int i = 0; i < 16; ++i) fake.registerTimer(30, &more);
-        fake.unregisterTimer(second);
-    };
-    tick(40);
-    EXPECT_EQ(fake.take(), Calls{"on_timer 1000"});
-    fake.onTimer = nullptr;
-    tick(40);
-    const Calls next = fake.take();
-    EXPECT_EQ(next.size(), 17u);
-    EXPECT_EQ(next.front(), "on_timer 1000");
 }
 
 TEST_F(Services, AResizeRequestReachesTheViewAtTheNextTickLastOneWinning) {

@@ -2,6 +2,7 @@
 // our plug-in's audio-module class. Thread: the test's thread.
 #pragma once
 
+#include <cstdlib>
 #include <cstring>
 #include <sstream>
 #include <string>
@@ -13,10 +14,17 @@
 
 namespace vst3_testing {
 
-// The messages of the log lines in `out`, each after its "file:line (function) " prefix; a line
-// without one is kept whole and marked.
-inline std::vector<std::string> logMessages(const std::string& out) {
-    std::vector<std::string> messages;
+// One of the adapter's log lines, "file:line (function) message".
+struct LogLine {
+    std::string file;
+    int line = 0;
+    std::string function;
+    std::string message;
+};
+
+// The log lines in `out`; a line without the prefix has only a message, marked.
+inline std::vector<LogLine> logLines(const std::string& out) {
+    std::vector<LogLine> found;
     std::istringstream lines(out);
     for (std::string text; std::getline(lines, text);) {
         const std::size_t file = text.find(".cpp:");
@@ -24,10 +32,21 @@ inline std::vector<std::string> logMessages(const std::string& out) {
         const std::size_t end = text.find(") ");
         if (file == std::string::npos || function == std::string::npos ||
             end == std::string::npos || file > function || function > end) {
-            messages.push_back("UNPREFIXED: " + text);
+            found.push_back({"", 0, "", "UNPREFIXED: " + text});
         } else {
-            messages.push_back(text.substr(end + 2));
+            found.push_back({text.substr(0, file + 4), std::atoi(text.c_str() + file + 5),
+                             text.substr(function + 2, end - function - 2),
+                             text.substr(end + 2)});
         }
+    }
+    return found;
+}
+
+// The messages of the log lines in `out`, each after its prefix.
+inline std::vector<std::string> logMessages(const std::string& out) {
+    std::vector<std::string> messages;
+    for (const LogLine& line : logLines(out)) {
+        messages.push_back(line.message);
     }
     return messages;
 }

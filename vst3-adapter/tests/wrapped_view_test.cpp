@@ -2,8 +2,10 @@
 
 #include "clap/library.hpp"
 #include "clap/plugin.hpp"
+#include "host_run_loop.hpp"
 #include "ondrix_entry.hpp"
 #include "recording_owner.hpp"
+#include "run_loop_fakes.hpp"
 
 #include <algorithm>
 #include <cstdint>
@@ -30,10 +32,10 @@ namespace {
 using namespace Steinberg;
 using Calls = std::vector<std::string>;
 
-// A plug-in gui that records its calls as text and answers as told. Thread: the test's thread.
-// Owner: the test.
+// A plug-in gui that records its calls as text and answers as told; it embeds in X11 windows.
+// Thread: the test's thread. Owner: the test.
 struct FakeGui {
-    bool cocoa = true;
+    bool embeds = true;
     bool canResize = true;
     bool parentTaken = true;
     uint32_t width = 1180;
@@ -49,7 +51,7 @@ struct FakeGui {
         plugin.plugin_data = this;
         gui.is_api_supported = [](const clap_plugin_t* p, const char* api, bool f) {
             return of(p).note("is_api_supported " + std::string(api) + floating(f)) &&
-                   of(p).cocoa && std::string(api) == CLAP_WINDOW_API_COCOA && !f;
+                   of(p).embeds && std::string(api) == CLAP_WINDOW_API_X11 && !f;
         };
         gui.create = [](const clap_plugin_t* p, const char* api, bool f) {
             return of(p).note("create " + std::string(api) + floating(f));
@@ -80,7 +82,8 @@ struct FakeGui {
             return of(p).note("set_size " + size(w, h));
         };
         gui.set_parent = [](const clap_plugin_t* p, const clap_window_t* window) {
-            of(p).note("set_parent " + std::string(window->api));
+            of(p).note("set_parent " + std::string(window->api) + " " +
+                       std::to_string(window->x11));
             return of(p).parentTaken;
         };
         gui.show = [](const clap_plugin_t* p) { return of(p).note("show"); };
@@ -112,21 +115,29 @@ struct RecordingFrame : IPlugFrame {
     uint32 PLUGIN_API release() override { return 1; }
 };
 
-// A view over a gui, with what its owner's callbacks were told. The test holds the creation
+// A view over a gui, with what its owner's callbacks were told, and the owner's run loop, which
+// has the host's loop from the context unless told otherwise. The test holds the creation
 // reference and may drop it early.
 struct Viewed {
-    explicit Viewed(const clap_plugin_t* plugin, const clap_plugin_gui_t* gui)
+    explicit Viewed(const clap_plugin_t* plugin, const clap_plugin_gui_t* gui,
+                    bool contextLoop = true)
         : view(owned(new WrappedView(
-              plugin, gui, [this] { owner.push_back("release"); },
+              plugin, gui, &runLoop, [this] { owner.push_back("release"); },
               [this](bool created) { owner.push_back(created ? "destroy true" : "destroy false"); },
-              [this] { owner.push_back("reserved"); }))) {}
-    explicit Viewed(FakeGui& fake) : Viewed(&fake.plugin, &fake.gui) {}
+              [this] { owner.push_back("reserved"); }))) {
+        if (contextLoop) runLoop.setContext(&hostLoop);
+    }
+    explicit Viewed(FakeGui& fake, bool contextLoop = true)
+        : Viewed(&fake.plugin, &fake.gui, contextLoop) {}
 
+    run_loop_testing::RecordingRunLoop hostLoop;
+    HostRunLoop runLoop{{}, {}};
     Calls owner;
     IPtr<WrappedView> view;
 };
 
-int parentView;
+// The host's X11 window: its id, passed as the pointer's value.
+void* const parentWindow = reinterpret_cast<void*>(std::uintptr_t{4200});
 const ViewRect none{0, 0, 0, 0};
 
 TEST(WrappedView, ReattachingKeepsTheSizeTheHostSaw) {
@@ -135,13 +146,13 @@ TEST(WrappedView, ReattachingKeepsTheSizeTheHostSaw) {
     ViewRect r{};
     ASSERT_EQ(v.view->getSize(&r), kResultOk);
     EXPECT_EQ(r, (ViewRect{0, 0, 1180, 760}));
-    EXPECT_EQ(fake.take(), (Calls{"is_api_supported cocoa", "create cocoa", "get_size"}));
+    EXPECT_EQ(fake.take(), (Calls{"is_api_supported x11", "create x11", "get_size"}));
 
     for (int cycle = 0; cycle < 3; ++cycle) {
         SCOPED_TRACE(cycle);
-        ASSERT_EQ(v.view->attached(&parentView, kPlatformTypeNSView), kResultOk);
+        ASSERT_EQ(v.view->attached(parentWindow, kPlatformTypeX11EmbedWindowID), kResultOk);
         EXPECT_TRUE(v.view->isAttached());
-        EXPECT_EQ(fake.take(), (Calls{"set_parent cocoa", "can_resize", "adjust_size 1180 760",
+        EXPECT_EQ(fake.take(), (Calls{"set_parent x11 4200", "can_resize", "adjust_size 1180 760",
                                       "set_size 1180 760", "show"}))
             << "the editor is made once and given the same size every time";
         EXPECT_EQ(v.view->rectangle(), (ViewRect{0, 0, 1180, 760}));
@@ -158,33 +169,40 @@ TEST(WrappedView, ReattachingKeepsTheSizeTheHostSaw) {
 }
 
 TEST(WrappedView, AttachingFailsWithoutChangingAnything) {
+    const FIDString x11 = kPlatformTypeX11EmbedWindowID;
     struct Case {
         const char* name;
         void* parent;
         FIDString type;
         bool parentTaken;
+        bool runLoop;
         tresult result;
         Calls calls;
     };
     const Case cases[] = {
-        {"no parent", nullptr, kPlatformTypeNSView, true, kInvalidArgument, {}},
-        {"an HWND", &parentView, kPlatformTypeHWND, true, kResultFalse, {}},
-        {"an X11 window", &parentView, kPlatformTypeX11EmbedWindowID, true, kResultFalse, {}},
-        {"no type", &parentView, nullptr, true, kResultFalse, {}},
-        {"the gui refuses the parent", &parentView, kPlatformTypeNSView, false, kResultFalse,
-         {"is_api_supported cocoa", "create cocoa", "set_parent cocoa"}},
-        {"no size asked yet", &parentView, kPlatformTypeNSView, true, kResultOk,
-         {"is_api_supported cocoa", "create cocoa", "set_parent cocoa", "show"}},
+        {"no parent", nullptr, x11, true, true, kInvalidArgument, {}},
+        {"an HWND", parentWindow, kPlatformTypeHWND, true, true, kResultFalse, {}},
+        {"an NSView", parentWindow, kPlatformTypeNSView, true, true, kResultFalse, {}},
+        {"no type", parentWindow, nullptr, true, true, kResultFalse, {}},
+        {"no run loop from the host", parentWindow, x11, true, false, kResultFalse, {}},
+        {"the gui refuses the parent", parentWindow, x11, false, true, kResultFalse,
+         {"is_api_supported x11", "create x11", "set_parent x11 4200"}},
+        {"no size asked yet", parentWindow, x11, true, true, kResultOk,
+         {"is_api_supported x11", "create x11", "set_parent x11 4200", "show"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         FakeGui fake;
         fake.parentTaken = c.parentTaken;
-        Viewed v(fake);
+        Viewed v(fake, c.runLoop);
+        testing::internal::CaptureStdout();
         EXPECT_EQ(v.view->attached(c.parent, c.type), c.result);
+        const std::string logged = testing::internal::GetCapturedStdout();
         EXPECT_EQ(v.view->isAttached(), c.result == kResultOk);
         EXPECT_EQ(fake.take(), c.calls);
         EXPECT_EQ(v.view->rectangle(), none);
+        EXPECT_EQ(logged.find("the host gave no run loop") != std::string::npos, !c.runLoop)
+            << logged;
     }
 }
 
@@ -222,10 +240,10 @@ TEST(WrappedView, SizesFollowTheGui) {
     EXPECT_EQ(v.view->checkSizeConstraint(&small), kResultOk);
     EXPECT_EQ(small, (ViewRect{5, 5, 105, 505}));
     EXPECT_EQ(fake.take(),
-              (Calls{"is_api_supported cocoa", "create cocoa", "adjust_size 50 500"}));
+              (Calls{"is_api_supported x11", "create x11", "adjust_size 50 500"}));
 
-    ASSERT_EQ(v.view->attached(&parentView, kPlatformTypeNSView), kResultOk);
-    EXPECT_EQ(fake.take(), (Calls{"set_parent cocoa", "can_resize", "adjust_size 800 600",
+    ASSERT_EQ(v.view->attached(parentWindow, kPlatformTypeX11EmbedWindowID), kResultOk);
+    EXPECT_EQ(fake.take(), (Calls{"set_parent x11 4200", "can_resize", "adjust_size 800 600",
                                   "set_size 800 600", "show"}));
 
     ViewRect narrow{20, 30, 70, 630};
@@ -283,11 +301,11 @@ TEST(WrappedView, PluginResizeGoesThroughTheFrame) {
 TEST(WrappedView, AnswersForItsPlatformsAndInterfaces) {
     FakeGui fake;
     Viewed v(fake);
-    EXPECT_EQ(v.view->isPlatformTypeSupported(kPlatformTypeNSView), kResultOk);
+    EXPECT_EQ(v.view->isPlatformTypeSupported(kPlatformTypeX11EmbedWindowID), kResultOk);
     EXPECT_EQ(v.view->isPlatformTypeSupported(kPlatformTypeHWND), kResultFalse);
-    EXPECT_EQ(v.view->isPlatformTypeSupported(kPlatformTypeX11EmbedWindowID), kResultFalse);
-    EXPECT_EQ(fake.take(), (Calls{"is_api_supported cocoa", "is_api_supported win32",
-                                  "is_api_supported x11"}));
+    EXPECT_EQ(v.view->isPlatformTypeSupported(kPlatformTypeNSView), kResultFalse);
+    EXPECT_EQ(fake.take(), (Calls{"is_api_supported x11", "is_api_supported win32",
+                                  "is_api_supported cocoa"}));
     EXPECT_EQ(v.view->isPlatformTypeSupported("UIView"), kResultFalse);
     EXPECT_EQ(v.view->isPlatformTypeSupported(nullptr), kResultFalse);
     EXPECT_TRUE(fake.take().empty());
@@ -308,9 +326,38 @@ TEST(WrappedView, AnswersForItsPlatformsAndInterfaces) {
     EXPECT_TRUE(v.view->isTypeOf("WrappedView"));
 }
 
-// Our plug-in's editor, started as the adapter starts it. It embeds only in an NSView, and
-// without a web view (as on Linux) it takes no parent.
-TEST(WrappedView, OurEditorGivesItsSizeAndRefusesAParentItCannotFill) {
+// The loop of the host's frame serves the editor from the frame's arrival to its departure: a
+// new frame, no frame, or the view's end takes it back.
+TEST(WrappedView, TheFramesRunLoopServesTheEditorWhileTheFrameStays) {
+    FakeGui fake;
+    run_loop_testing::RecordingRunLoop frameLoop;
+    run_loop_testing::LoopFrame frame(&frameLoop);
+    run_loop_testing::LoopFrame bare(nullptr);
+    const FIDString x11 = kPlatformTypeX11EmbedWindowID;
+    Viewed v(fake, false);
+
+    ASSERT_EQ(v.view->setFrame(&bare), kResultOk);
+    EXPECT_EQ(v.runLoop.loop(), nullptr);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(v.view->attached(parentWindow, x11), kResultFalse);
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("the host gave no run loop"),
+              std::string::npos);
+
+    ASSERT_EQ(v.view->setFrame(&frame), kResultOk);
+    EXPECT_EQ(v.runLoop.loop(), &frameLoop);
+    EXPECT_EQ(v.view->attached(parentWindow, x11), kResultOk);
+    EXPECT_EQ(v.view->removed(), kResultOk);
+    ASSERT_EQ(v.view->setFrame(nullptr), kResultOk);
+    EXPECT_EQ(v.runLoop.loop(), nullptr);
+
+    ASSERT_EQ(v.view->setFrame(&frame), kResultOk);
+    v.view = nullptr;
+    EXPECT_EQ(v.runLoop.loop(), nullptr) << "the frame went with the view";
+}
+
+// Our plug-in's editor, started as the adapter starts it: it gives its size, and without a run
+// loop from the host it is given no parent.
+TEST(WrappedView, OurEditorGivesItsSizeAndWaitsForARunLoop) {
     clap_host_testing::RecordingOwner owner;
     Clap::Library library;
     library.useStaticEntry(&vantrel_ondrix_plugin_entry, nullptr);
@@ -318,18 +365,19 @@ TEST(WrappedView, OurEditorGivesItsSizeAndRefusesAParentItCannotFill) {
     ASSERT_TRUE(plugin);
     const clap_plugin_gui_t* gui = plugin->extensions().gui;
     if (gui == nullptr) {
-        GTEST_SKIP() << "this build of the plug-in has no editor";
+        GTEST_SKIP() << "this build of the plug-in has no X11 editor";
     }
-    Viewed v(plugin->instance(), gui);
-    EXPECT_EQ(v.view->isPlatformTypeSupported(kPlatformTypeNSView), kResultOk);
-    EXPECT_EQ(v.view->isPlatformTypeSupported(kPlatformTypeX11EmbedWindowID), kResultFalse);
+    Viewed v(plugin->instance(), gui, false);
+    EXPECT_EQ(v.view->isPlatformTypeSupported(kPlatformTypeX11EmbedWindowID), kResultOk);
 
     for (int cycle = 0; cycle < 3; ++cycle) {
         SCOPED_TRACE(cycle);
         ViewRect r{};
         ASSERT_EQ(v.view->getSize(&r), kResultOk);
         EXPECT_EQ(r, (ViewRect{0, 0, 1180, 760}));
-        EXPECT_EQ(v.view->attached(&parentView, kPlatformTypeNSView), kResultFalse);
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(v.view->attached(parentWindow, kPlatformTypeX11EmbedWindowID), kResultFalse);
+        testing::internal::GetCapturedStdout();
         EXPECT_FALSE(v.view->isAttached());
         EXPECT_EQ(v.view->removed(), kResultOk);
     }

@@ -92,19 +92,22 @@ class ComponentSession {
     bool processing_ = false;
 };
 
-// The 32-bit buffers of one direction's audio buses, as the component declares them.
+// The 32-bit buffers of one direction's audio buses, as the component declares them; the
+// channels of inactive buses are null.
 class AudioBuffers {
   public:
-    AudioBuffers(IComponent& component, BusDirection direction, std::uint32_t frames) {
+    AudioBuffers(IComponent& component, BusDirection direction, std::uint32_t frames,
+                 bool active = true) {
         const int32 count = std::min(component.getBusCount(kAudio, direction), 64);
         for (int32 i = 0; i < count; ++i) {
             BusInfo info{};
             const bool known = component.getBusInfo(kAudio, direction, i, info) == kResultOk;
             const auto channels = static_cast<std::uint32_t>(std::clamp(known ? info.channelCount : 0, 0, 64));
             auto& bus = buses_.emplace_back();
-            bus.samples.assign(std::size_t{channels} * frames, 0.0f);
+            bus.samples.assign(active ? std::size_t{channels} * frames : 0, 0.0f);
             for (std::uint32_t c = 0; c < channels; ++c) {
-                bus.channels.push_back(bus.samples.data() + std::size_t{c} * frames);
+                bus.channels.push_back(active ? bus.samples.data() + std::size_t{c} * frames
+                                              : nullptr);
             }
         }
         for (auto& bus : buses_) {
@@ -200,7 +203,8 @@ Event note_event(const NoteIn& note, bool on, std::int32_t offset) {
 
 // The steps after the module is open; returns false with error set at the first that fails.
 bool run_component(const HostOptions& options, const Vst3Module& module, RunFiles& files,
-                   const std::vector<NoteIn>& notes, std::ostream& out, std::string& error) {
+                   const std::vector<NoteIn>& notes, AudioOutputs audio_outputs,
+                   std::ostream& out, std::string& error) {
     const std::optional<StateFile>& state = files.state;
     IPluginFactory& factory = module.factory();
     std::optional<PClassInfo> audio_class;
@@ -241,7 +245,9 @@ bool run_component(const HostOptions& options, const Vst3Module& module, RunFile
     for (MediaType type : {kAudio, kEvent}) {
         for (BusDirection direction : {kInput, kOutput}) {
             for (int32 i = 0; i < component->getBusCount(type, direction); ++i) {
-                component->activateBus(type, direction, i, true);
+                const bool off = type == kAudio && direction == kOutput &&
+                                 audio_outputs == AudioOutputs::inactive;
+                component->activateBus(type, direction, i, !off);
             }
         }
     }
@@ -263,7 +269,8 @@ bool run_component(const HostOptions& options, const Vst3Module& module, RunFile
         return false;
     }
     AudioBuffers inputs(*component.get(), kInput, kBlockFrames);
-    AudioBuffers outputs(*component.get(), kOutput, kBlockFrames);
+    AudioBuffers outputs(*component.get(), kOutput, kBlockFrames,
+                         audio_outputs == AudioOutputs::active);
     EventList in_events;
     EventList out_events;
     NoParameterChanges in_changes;
@@ -344,11 +351,12 @@ ProcessContext block_context(std::uint64_t frame, double sample_rate, double tem
 }
 
 int run_vst3_host(const HostOptions& options, std::ostream& out, std::ostream& err,
-                  const std::vector<NoteIn>& notes) {
+                  const std::vector<NoteIn>& notes, AudioOutputs audio_outputs) {
     return run_with_files(
         options, "ondrix-vst3-host", out, err, [&](RunFiles& files, std::string& error) {
             const std::unique_ptr<Vst3Module> module = Vst3Module::load(options.module, error);
-            return module != nullptr && run_component(options, *module, files, notes, out, error);
+            return module != nullptr &&
+                   run_component(options, *module, files, notes, audio_outputs, out, error);
         });
 }
 

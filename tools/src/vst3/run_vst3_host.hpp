@@ -26,6 +26,10 @@ struct NoteIn {
 Steinberg::Vst::ProcessContext block_context(std::uint64_t frame, double sample_rate, double tempo,
                                              bool playing);
 
+// Whether the run keeps the plug-in's audio outputs active. A host deactivates an output bus
+// nobody listens to (IComponent::activateBus) and then sends its record with null channels.
+enum class AudioOutputs { active, inactive };
+
 // As run_host, on a VST3 bundle: opens options.module (ModuleEntry, GetPluginFactory), creates
 // its first audio-module class, initialises it with a host application, activates its buses,
 // sets its state from the state file if any, sets up processing at 48 kHz in blocks of 256,
@@ -34,6 +38,7 @@ Steinberg::Vst::ProcessContext block_context(std::uint64_t frame, double sample_
 // saves the state if asked and shuts everything down in reverse (ModuleExit, dlclose). `notes` go
 // in on event bus 0. Returns 0, or 1 when a step failed.
 int run_vst3_host(const HostOptions& options, std::ostream& out, std::ostream& err,
-                  const std::vector<NoteIn>& notes = {});
+                  const std::vector<NoteIn>& notes = {},
+                  AudioOutputs audio_outputs = AudioOutputs::active);
 
 }  // namespace ondrix_tools

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -54,9 +55,10 @@ class EndToEnd : public FolderTest {
         return out.str();
     }
     std::string vst3(const ondrix_tools::HostOptions& o,
-                     const std::vector<ondrix_tools::NoteIn>& notes = {}) {
+                     const std::vector<ondrix_tools::NoteIn>& notes = {},
+                     ondrix_tools::AudioOutputs outputs = ondrix_tools::AudioOutputs::active) {
         std::ostringstream out, err;
-        EXPECT_EQ(ondrix_tools::run_vst3_host(o, out, err, notes), 0) << err.str();
+        EXPECT_EQ(ondrix_tools::run_vst3_host(o, out, err, notes, outputs), 0) << err.str();
         EXPECT_EQ(err.str(), "");
         return out.str();
     }
@@ -155,6 +157,16 @@ TEST_F(EndToEnd, EveryExamplePrintsTheSameEventsFromBothProgramsAndNothingElse) 
     }
 }
 
+// A host deactivates the audio output of a plug-in whose audio nobody listens to, and sends
+// the bus without channels: the control changes are those of an active bus.
+TEST_F(EndToEnd, AnInactiveAudioOutputSendsTheSameControlChanges) {
+    auto o = options(ONDRIX_VST3_BUNDLE);
+    o.seconds = 400 * 256 / 48000.0;  // 400 blocks
+    const std::string expected = vst3(o);
+    EXPECT_GE(std::count(expected.begin(), expected.end(), '\n'), 400);
+    EXPECT_EQ(vst3(o, {}, ondrix_tools::AudioOutputs::inactive), expected);
+}
+
 TEST_F(EndToEnd, ANoteSentInComesBackAtItsOffsetOnEventBusZero) {
     auto o = options(ONDRIX_VST3_BUNDLE);
     o.seconds = 0.02;
@@ -193,7 +205,9 @@ class FakeFrame : public Steinberg::IPlugFrame {
     Steinberg::uint32 PLUGIN_API release() override { return 1; }
 };
 
-TEST_F(EndToEnd, TheEditorViewCannotAttachWithoutAWebView) {
+// A host that gives no run loop gets no editor: the bundle offers no view while the plug-in has
+// no X11 editor, and a view it offers does not attach without a loop.
+TEST_F(EndToEnd, TheEditorViewCannotAttachWithoutARunLoop) {
     std::string error;
     const auto module = ondrix_tools::Vst3Module::load(ONDRIX_VST3_BUNDLE, error);
     ASSERT_NE(module, nullptr) << error;
@@ -209,14 +223,14 @@ TEST_F(EndToEnd, TheEditorViewCannotAttachWithoutAWebView) {
     ASSERT_EQ(component->queryInterface(Steinberg::Vst::IEditController::iid.toTUID(),
                                         reinterpret_cast<void**>(&controller)),
               Steinberg::kResultOk);
-    Steinberg::IPlugView* view = controller->createView(Steinberg::Vst::ViewType::kEditor);
-    ASSERT_NE(view, nullptr);
-    FakeFrame frame;
-    view->setFrame(&frame);
-    int window = 0;
-    EXPECT_EQ(view->attached(&window, Steinberg::kPlatformTypeX11EmbedWindowID),
-              Steinberg::kResultFalse);
-    EXPECT_EQ(view->release(), 0u);
+    if (Steinberg::IPlugView* view = controller->createView(Steinberg::Vst::ViewType::kEditor)) {
+        FakeFrame frame;
+        view->setFrame(&frame);
+        void* const window = reinterpret_cast<void*>(std::uintptr_t{0x400007});
+        EXPECT_EQ(view->attached(window, Steinberg::kPlatformTypeX11EmbedWindowID),
+                  Steinberg::kResultFalse);
+        EXPECT_EQ(view->release(), 0u);
+    }
     controller->release();
     EXPECT_EQ(component->terminate(), Steinberg::kResultOk);
     EXPECT_EQ(component->release(), 0u);

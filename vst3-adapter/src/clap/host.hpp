@@ -7,6 +7,7 @@
 #include <clap/ext/context-menu.h>
 #include <clap/ext/note-ports.h>
 #include <clap/ext/params.h>
+#include <clap/ext/posix-fd-support.h>
 #include <clap/ext/track-info.h>
 #include <clap/plugin.h>
 
@@ -46,6 +47,10 @@ class IHost {
 
     virtual bool register_timer(uint32_t periodMs, clap_id* timerId) = 0;
     virtual bool unregister_timer(clap_id timerId) = 0;
+
+    virtual bool register_fd(int fd, clap_posix_fd_flags_t flags) = 0;
+    virtual bool modify_fd(int fd, clap_posix_fd_flags_t flags) = 0;
+    virtual bool unregister_fd(int fd) = 0;
 
     // The host's name as the plug-in sees it; the text is owned by the owner and stays valid
     // for the proxy's life.

@@ -89,6 +89,18 @@ bool unregisterTimer(const clap_host_t* host, clap_id timerId) noexcept {
     return withOwner(host, false, [&](IHost& owner) { return owner.unregister_timer(timerId); });
 }
 
+bool registerFd(const clap_host_t* host, int fd, clap_posix_fd_flags_t flags) noexcept {
+    return withOwner(host, false, [&](IHost& owner) { return owner.register_fd(fd, flags); });
+}
+
+bool modifyFd(const clap_host_t* host, int fd, clap_posix_fd_flags_t flags) noexcept {
+    return withOwner(host, false, [&](IHost& owner) { return owner.modify_fd(fd, flags); });
+}
+
+bool unregisterFd(const clap_host_t* host, int fd) noexcept {
+    return withOwner(host, false, [&](IHost& owner) { return owner.unregister_fd(fd); });
+}
+
 void latencyChanged(const clap_host_t* host) noexcept {
     withOwner(host, [](IHost& owner) { owner.latency_changed(); });
 }
@@ -141,6 +153,7 @@ const clap_host_latency_t latency{&latencyChanged};
 const clap_host_tail_t tail{&tailChanged};
 const clap_host_state_t state{&stateMarkDirty};
 const clap_host_context_menu_t context_menu{&menuPopulate, &menuPerform, &menuCanPopup, &menuPopup};
+const clap_host_posix_fd_support_t posixfd{&registerFd, &modifyFd, &unregisterFd};
 
 }  // namespace HostExt
 
@@ -166,6 +179,7 @@ const void* Plugin::clapExtension(const clap_host_t* host, const char* id) noexc
         {CLAP_EXT_TAIL, &HostExt::tail},
         {CLAP_EXT_STATE, &HostExt::state},
         {CLAP_EXT_CONTEXT_MENU, &HostExt::context_menu},
+        {CLAP_EXT_POSIX_FD_SUPPORT, &HostExt::posixfd},
     };
     for (const Offer& offer : offers) {
         if (std::strcmp(id, offer.id) == 0) return offer.table;

@@ -5,6 +5,7 @@
 #include <clap/ext/latency.h>
 #include <clap/ext/log.h>
 #include <clap/ext/params.h>
+#include <clap/ext/posix-fd-support.h>
 #include <clap/ext/state.h>
 #include <clap/ext/tail.h>
 #include <clap/ext/thread-check.h>
@@ -27,5 +28,6 @@ extern const clap_host_latency_t latency;
 extern const clap_host_tail_t tail;
 extern const clap_host_state_t state;
 extern const clap_host_context_menu_t context_menu;
+extern const clap_host_posix_fd_support_t posixfd;
 
 }  // namespace Clap::HostExt

@@ -5,6 +5,7 @@
 #include <type_traits>
 
 #include "library.hpp"
+#include "window_api.hpp"
 
 namespace Clap {
 namespace {
@@ -79,7 +80,7 @@ bool Plugin::connectClap(const clap_plugin_t* instance) {
     if (instance->get_extension == nullptr) return true;
 
     using E = ClapPluginExtensions;
-    const std::array<ExtensionQuery, 16> queries{{
+    const std::array<ExtensionQuery, 17> queries{{
         {CLAP_EXT_STATE, nullptr, &store<&E::state>},
         {CLAP_EXT_PARAMS, nullptr, &store<&E::params>},
         {CLAP_EXT_AUDIO_PORTS, nullptr, &store<&E::audioPorts>},
@@ -98,6 +99,7 @@ bool Plugin::connectClap(const clap_plugin_t* instance) {
         {CLAP_EXT_CONTEXT_MENU, CLAP_EXT_CONTEXT_MENU_COMPAT, &store<&E::contextMenu>},
         {CLAP_EXT_GAIN_ADJUSTMENT_METERING, nullptr, &store<&E::gainAdjustmentMetering>},
         {CLAP_EXT_AUV2_PARAM_ORDERING, nullptr, &store<&E::auv2ParamOrdering>},
+        {CLAP_EXT_POSIX_FD_SUPPORT, nullptr, &store<&E::posixFdSupport>},
     }};
     for (const ExtensionQuery& query : queries) {
         const void* table = instance->get_extension(instance, query.id);
@@ -107,10 +109,10 @@ bool Plugin::connectClap(const clap_plugin_t* instance) {
         query.store(extensions_, table);
     }
 
-    // The editor is embedded in a Cocoa view; a gui that cannot be means no editor.
+    // The editor is embedded in the host's window; a gui that cannot be means no editor.
     const clap_plugin_gui_t* gui = extensions_.gui;
     if (gui != nullptr && (gui->is_api_supported == nullptr ||
-                           !gui->is_api_supported(instance, CLAP_WINDOW_API_COCOA, false))) {
+                           !gui->is_api_supported(instance, editorWindowApi, false))) {
         extensions_.gui = nullptr;
     }
     return true;

@@ -16,6 +16,7 @@
 #include <clap/ext/latency.h>
 #include <clap/ext/note-ports.h>
 #include <clap/ext/params.h>
+#include <clap/ext/posix-fd-support.h>
 #include <clap/ext/render.h>
 #include <clap/ext/state.h>
 #include <clap/ext/tail.h>
@@ -49,6 +50,7 @@ struct ClapPluginExtensions {
     const clap_ara_plugin_extension_t* ara = nullptr;
     const clap_plugin_gain_adjustment_metering_t* gainAdjustmentMetering = nullptr;
     const clap_plugin_auv2_param_ordering_t* auv2ParamOrdering = nullptr;
+    const clap_plugin_posix_fd_support_t* posixFdSupport = nullptr;
 };
 
 // What the next activate hands the plug-in. Thread: main thread. Owner: the Clap::Plugin.

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string_view>
+#include <utility>
 
 #include <fmt/format.h>
 
@@ -31,6 +32,24 @@ constexpr const char* kUnspecifiedVendor = "Unspecified Vendor";
 constexpr const char* kDefaultEmail = "";
 
 using Cid = std::array<char, 16>;
+
+// The log lines of one of the module's functions: each names that function, with the file and
+// line where the module called in.
+class FunctionLog {
+public:
+    FunctionLog(const std::source_location& caller, const char* function)
+        : caller_(caller), function_(function) {}
+
+    template <typename... Args>
+    void operator()(fmt::format_string<Args...> format, Args&&... args) const {
+        os::logWithLocation(caller_.file_name(), static_cast<int>(caller_.line()), function_,
+                            format, std::forward<Args>(args)...);
+    }
+
+private:
+    std::source_location caller_;
+    const char* function_;
+};
 
 Cid idOfName(std::string_view name) {
     const Crypto::Uuid uuid = Crypto::create_sha1_guid_from_name(name.data(), name.size());
@@ -70,20 +89,19 @@ void registerClass(const ModuleFactoryState& module, CPluginFactory& factory, in
     factory.registerClass(&context->classinfo, module.create, context.get());
 }
 
-void registerAudioModules(const ModuleFactoryState& module, CPluginFactory& factory) {
+void registerAudioModules(const ModuleFactoryState& module, CPluginFactory& factory,
+                          const FunctionLog& log) {
     const auto& plugins = module.library.plugins();
     for (std::size_t i = 0; i < plugins.size(); ++i) {
         const clap_plugin_descriptor_t& descriptor = *plugins[i];
-        os::logWithLocation(__FILE__, __LINE__, __func__, "  plugin #{}: '{}'", i,
-                            descriptor.name);
+        log("  plugin #{}: '{}'", i, descriptor.name);
         const char* vendor = descriptor.vendor != nullptr && descriptor.vendor[0] != '\0'
                                  ? descriptor.vendor
                                  : kUnspecifiedVendor;
         const clap_plugin_info_as_vst3_t* vst3 =
             module.library.get_vst3_info(static_cast<uint32_t>(i));
         if (vst3 != nullptr && vst3->vendor != nullptr) {
-            os::logWithLocation(__FILE__, __LINE__, __func__, "  plugin supports extension '{}'",
-                                CLAP_PLUGIN_AS_VST3);
+            log("  plugin supports extension '{}'", CLAP_PLUGIN_AS_VST3);
             vendor = vst3->vendor;
         }
         Cid cid;
@@ -95,8 +113,7 @@ void registerAudioModules(const ModuleFactoryState& module, CPluginFactory& fact
         const std::string subCategories = vst3 != nullptr && vst3->features != nullptr
                                               ? std::string(vst3->features)
                                               : detail::clapCategoriesToVST3(descriptor.features);
-        os::logWithLocation(__FILE__, __LINE__, __func__, "plugin id: {} -> {}", descriptor.id,
-                            idText(cid));
+        log("plugin id: {} -> {}", descriptor.id, idText(cid));
         registerClass(module, factory, static_cast<int32>(i), comCompatible(cid),
                       {kAudioModuleClass, descriptor.name, subCategories.c_str(), vendor,
                        orEmpty(descriptor.version)});
@@ -104,27 +121,28 @@ void registerAudioModules(const ModuleFactoryState& module, CPluginFactory& fact
 }
 
 void registerCompatibility(const ModuleFactoryState& module, CPluginFactory& factory,
-                           const char* vendor) {
+                           const char* vendor, const FunctionLog& log) {
     const char* json = module.library.get_vst3_compatibility();
     if (json == nullptr || json[0] == '\0') {
         return;
     }
-    os::logWithLocation(__FILE__, __LINE__, __func__, "registering IPluginCompatibility class");
+    log("registering IPluginCompatibility class");
     const std::string name = std::string(module.library.plugins().front()->id) + "-compatibility";
     registerClass(module, factory, 0, comCompatible(idOfName(name)),
                   {kCompatibilityClass, "Compatibility", "", vendor, ""});
 }
 
-void registerAra(const ModuleFactoryState& module, CPluginFactory& factory) {
+void registerAra(const ModuleFactoryState& module, CPluginFactory& factory,
+                 const FunctionLog& log) {
     const clap_ara_factory_t* ara = module.library.araFactory();
     if (ara == nullptr) {
         return;
     }
-    os::logWithLocation(__FILE__, __LINE__, __func__, "creating ARA companion factories");
+    log("creating ARA companion factories");
     const uint32_t count = ara->get_factory_count != nullptr ? ara->get_factory_count(ara) : 0;
     for (uint32_t k = 0; k < count; ++k) {
         const char* id = ara->get_plugin_id != nullptr ? ara->get_plugin_id(ara, k) : nullptr;
-        os::logWithLocation(__FILE__, __LINE__, __func__, "number of ARA plugins: {}", count);
+        log("number of ARA plugins: {}", count);
         if (id == nullptr) {
             continue;
         }
@@ -146,15 +164,15 @@ bool isFile(const std::filesystem::path& path) {
     return std::filesystem::exists(path, error);
 }
 
-bool tryCandidate(Clap::Library& library, const std::filesystem::path& candidate) {
-    os::logWithLocation(__FILE__, __LINE__, __func__, "scanning for binary: {}",
-                        candidate.string());
+bool tryCandidate(Clap::Library& library, const std::filesystem::path& candidate,
+                  const FunctionLog& log) {
+    log("scanning for binary: {}", candidate.string());
     return isFile(candidate) && library.load(candidate);
 }
 
 // The object of the class `creation` describes, or null.
-Steinberg::FUnknown* createClassInstance(CreationContext* creation,
-                                         AudioModuleFunction audioModule) {
+Steinberg::FUnknown* createClassInstance(CreationContext* creation, AudioModuleFunction audioModule,
+                                         const FunctionLog& log) {
     if (creation == nullptr) {
         return nullptr;
     }
@@ -163,14 +181,12 @@ Steinberg::FUnknown* createClassInstance(CreationContext* creation,
     Clap::Library* library = creation->library;
     const bool hasEntry = library != nullptr && library->hasEntryPoint();
     if (category == kAudioModuleClass) {
-        os::logWithLocation(__FILE__, __LINE__, __func__, "creating plugin {} (#{})", info.name,
-                            creation->index);
+        log("creating plugin {} (#{})", info.name, creation->index);
         if (hasEntry && audioModule != nullptr) {
             return audioModule(library, creation->index, creation);
         }
     } else if (category == kAraMainFactoryClass) {
-        os::logWithLocation(__FILE__, __LINE__, __func__, "creating ARAMainFactory {} (#{})",
-                            info.name, creation->index);
+        log("creating ARAMainFactory {} (#{})", info.name, creation->index);
         const clap_ara_factory_t* ara = hasEntry ? library->araFactory() : nullptr;
         if (ara != nullptr && ara->get_ara_factory != nullptr) {
             return new ARAMainFactory(
@@ -178,8 +194,7 @@ Steinberg::FUnknown* createClassInstance(CreationContext* creation,
                 Steinberg::FUID::fromTUID(info.cid));
         }
     } else if (category == kCompatibilityClass) {
-        os::logWithLocation(__FILE__, __LINE__, __func__, "creating PluginCompatibility {} (#{})",
-                            info.name, creation->index);
+        log("creating PluginCompatibility {} (#{})", info.name, creation->index);
         const char* json = library != nullptr ? library->get_vst3_compatibility() : nullptr;
         if (json != nullptr) {
             return new PluginCompatibility(json);
@@ -190,20 +205,21 @@ Steinberg::FUnknown* createClassInstance(CreationContext* creation,
 
 }  // namespace
 
-bool findPlugin(Clap::Library& library, const std::string& name) {
+bool findPlugin(Clap::Library& library, const std::string& name, std::source_location caller) {
+    const FunctionLog log(caller, "findPlugin");
     const std::string parentFolder = os::getParentFolderName();
     for (const std::filesystem::path& folder : Clap::getValidCLAPSearchPaths()) {
         std::error_code error;
         if (!std::filesystem::exists(folder, error)) {
             continue;
         }
-        if (tryCandidate(library, folder / name) ||
-            tryCandidate(library, folder / parentFolder / name)) {
+        if (tryCandidate(library, folder / name, log) ||
+            tryCandidate(library, folder / parentFolder / name, log)) {
             return true;
         }
         for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
              it.increment(error)) {
-            if (tryCandidate(library, it->path() / name)) {
+            if (tryCandidate(library, it->path() / name, log)) {
                 return true;
             }
         }
@@ -211,23 +227,25 @@ bool findPlugin(Clap::Library& library, const std::string& name) {
     return false;
 }
 
-Steinberg::IPluginFactory* getPluginFactory(const ModuleFactoryState& module) {
+Steinberg::IPluginFactory* getPluginFactory(const ModuleFactoryState& module,
+                                            std::source_location caller) {
+    const FunctionLog log(caller, "GetPluginFactoryEntryPoint");
     Clap::Library& library = module.library;
     // Whenever a factory is to be built, say where its CLAP entry came from, or find one.
     if (library.pluginFactory() == nullptr || Steinberg::gPluginFactory == nullptr) {
         if (library.hasEntryPoint()) {
-            os::logWithLocation(__FILE__, __LINE__, __func__, "detected entrypoint in this binary");
-        } else if (!findPlugin(library, os::getBinaryName() + ".clap")) {
+            log("detected entrypoint in this binary");
+        } else if (!findPlugin(library, os::getBinaryName() + ".clap", caller)) {
             return nullptr;
         }
     }
     const auto& plugins = library.plugins();
     if (plugins.empty()) {
-        os::logWithLocation(__FILE__, __LINE__, __func__, "no plugin has been found");
+        log("no plugin has been found");
         return nullptr;
     }
     if (!clap_version_is_compatible(plugins.front()->clap_version)) {
-        os::logWithLocation(__FILE__, __LINE__, __func__, "CLAP version is not compatible");
+        log("CLAP version is not compatible");
         return nullptr;
     }
     if (Steinberg::gPluginFactory != nullptr) {
@@ -240,9 +258,9 @@ Steinberg::IPluginFactory* getPluginFactory(const ModuleFactoryState& module) {
     const char* url = orEmpty(first.url);
     const char* email = kDefaultEmail;
     if (const clap_plugin_factory_as_vst3_t* vst3 = library.vst3InfoFactory()) {
-        os::logWithLocation(__FILE__, __LINE__, __func__, "detected extension `{}`",
-                            library.vst3InfoIsVersion1() ? CLAP_PLUGIN_FACTORY_INFO_VST3
-                                                         : CLAP_PLUGIN_FACTORY_INFO_VST3_V0);
+        log("detected extension `{}`", library.vst3InfoIsVersion1()
+                                           ? CLAP_PLUGIN_FACTORY_INFO_VST3
+                                           : CLAP_PLUGIN_FACTORY_INFO_VST3_V0);
         vendor = vst3->vendor != nullptr ? vst3->vendor : vendor;
         url = vst3->vendor_url != nullptr ? vst3->vendor_url : url;
         email = vst3->email_contact != nullptr ? vst3->email_contact : email;
@@ -250,24 +268,25 @@ Steinberg::IPluginFactory* getPluginFactory(const ModuleFactoryState& module) {
     if (!module.factoryInfo) {
         module.factoryInfo = detail::makeFactoryInfo(vendor, url, email);
     }
-    os::logWithLocation(__FILE__, __LINE__, __func__, "created factory for vendor '{}'", vendor);
+    log("created factory for vendor '{}'", vendor);
     auto* factory = new CPluginFactory(*module.factoryInfo);
     Steinberg::gPluginFactory = factory;
 
     module.contexts.clear();
     module.contexts.reserve(plugins.size());
-    os::logWithLocation(__FILE__, __LINE__, __func__, "number of plugins in factory: {}",
-                        plugins.size());
-    registerAudioModules(module, *factory);
-    registerCompatibility(module, *factory, vendor);
-    registerAra(module, *factory);
+    log("number of plugins in factory: {}", plugins.size());
+    registerAudioModules(module, *factory, log);
+    registerCompatibility(module, *factory, vendor, log);
+    registerAra(module, *factory, log);
     return factory;
 }
 
-Steinberg::FUnknown* createInstance(void* context, AudioModuleFunction audioModule) {
+Steinberg::FUnknown* createInstance(void* context, AudioModuleFunction audioModule,
+                                    std::source_location caller) {
     // Called from the factory's createInstance: nothing may unwind into the host.
     try {
-        return createClassInstance(static_cast<CreationContext*>(context), audioModule);
+        return createClassInstance(static_cast<CreationContext*>(context), audioModule,
+                                   FunctionLog(caller, "ClapAsVst3::createInstance"));
     } catch (...) {
         return nullptr;
     }

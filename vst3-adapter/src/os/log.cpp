@@ -11,18 +11,7 @@ void log(std::string_view text) {
     std::fflush(stdout);
 }
 
-namespace {
-TickSource tickSource = nullptr;
-}  // namespace
-
-void setTickSource(TickSource source) {
-    tickSource = source;
-}
-
 std::uint64_t getTickInMS() {
-    if (tickSource != nullptr) {
-        return tickSource();
-    }
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
     return static_cast<std::uint64_t>(
         std::chrono::duration_cast<std::chrono::milliseconds>(now).count());

@@ -26,9 +26,4 @@ void logWithLocation(const char* file, int line, const char* function,
 // Milliseconds of a monotonic clock: it advances while the process sleeps. Main thread.
 std::uint64_t getTickInMS();
 
-// Puts another clock behind getTickInMS, for tests that step time by hand; null puts the
-// monotonic clock back. Main thread.
-using TickSource = std::uint64_t (*)();
-void setTickSource(TickSource source);
-
 }  // namespace os

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "../our_class.hpp"
@@ -33,8 +34,14 @@ void loadUseAndUnload() {
 
     ::testing::internal::CaptureStdout();
     IPluginFactory* factory = getFactory();
-    EXPECT_EQ(vst3_testing::logMessages(::testing::internal::GetCapturedStdout()),
-              vst3_testing::ourFactoryLog);
+    const std::string log = ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(vst3_testing::logMessages(log), vst3_testing::ourFactoryLog);
+    // Each line says where: the module's entry unit, and the function of the factory's building.
+    for (const vst3_testing::LogLine& line : vst3_testing::logLines(log)) {
+        EXPECT_THAT(line.file, ::testing::EndsWith("/vst3-adapter/module/vst3_entry.cpp"));
+        EXPECT_GT(line.line, 0);
+        EXPECT_EQ(line.function, "GetPluginFactoryEntryPoint");
+    }
     ASSERT_NE(factory, nullptr);
 
     PFactoryInfo info;

@@ -74,8 +74,7 @@ bool setPortActive(const clap_plugin_t* plugin, bool isInput, uint32_t index, bo
 }
 
 bool guiApiSupported(const clap_plugin_t* plugin, const char* api, bool isFloating) {
-    return instanceOf(plugin).supportsCocoa && std::string(api) == CLAP_WINDOW_API_COCOA &&
-           !isFloating;
+    return instanceOf(plugin).windowApi == api && !isFloating;
 }
 
 FakeFactory& factoryOf(const clap_plugin_factory_t* table) {

@@ -16,7 +16,8 @@ namespace clap_host_testing {
 // A plug-in instance made by FakeFactory.
 struct FakeInstance {
     bool initAnswer = true;
-    bool supportsCocoa = true;
+    // The one window api its gui embeds in (never floating).
+    std::string windowApi = CLAP_WINDOW_API_X11;
     // Extension ids answered with a table: the gui table for "clap.gui", else a table whose
     // address is all that matters.
     std::set<std::string> answers;

@@ -58,7 +58,7 @@ TEST(HostRecord, NamesTheHostAndLeadsBackToTheProxy) {
     EXPECT_STREQ(ownerless->getClapHostInterface()->name, "");
 }
 
-TEST(HostRecord, OffersItsTenExtensionsAndNothingElse) {
+TEST(HostRecord, OffersItsElevenExtensionsAndNothingElse) {
     Proxy proxy;
     ASSERT_NE(proxy.host, nullptr);
     const std::vector<std::pair<const char*, const void*>> offered = {
@@ -72,6 +72,7 @@ TEST(HostRecord, OffersItsTenExtensionsAndNothingElse) {
         {"clap.tail", &Clap::HostExt::tail},
         {"clap.state", &Clap::HostExt::state},
         {"clap.context-menu/1", &Clap::HostExt::context_menu},
+        {"clap.posix-fd-support", &Clap::HostExt::posixfd},
         {"clap.audio-ports", nullptr},
         {"clap.note-ports", nullptr},
         {"clap.context-menu.draft/0", nullptr},
@@ -143,6 +144,18 @@ TEST(HostRecord, CallbacksReachTheOwner) {
         {"timer unregister",
          [](auto h) { return hosttimer.unregister_timer(h, 1001); },
          {"unregister_timer 1001"},
+         true},
+        {"fd register",
+         [](auto h) { return posixfd.register_fd(h, 7, CLAP_POSIX_FD_READ); },
+         {"register_fd 7 1"},
+         true},
+        {"fd modify",
+         [](auto h) { return posixfd.modify_fd(h, 7, CLAP_POSIX_FD_WRITE); },
+         {"modify_fd 7 2"},
+         true},
+        {"fd unregister",
+         [](auto h) { return posixfd.unregister_fd(h, 7); },
+         {"unregister_fd 7"},
          true},
         {"latency changed", none([](auto h) { latency.changed(h); }), {"latency_changed"}, {}},
         {"tail changed", none([](auto h) { tail.changed(h); }), {"tail_changed"}, {}},

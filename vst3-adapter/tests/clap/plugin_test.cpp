@@ -34,6 +34,7 @@ const Ids firstIds = {
     "clap.context-menu/1",
     "clap.gain-adjustment-metering/0",
     "clap.plugin-auv2-param-ordering/0",
+    "clap.posix-fd-support",
 };
 const Ids olderIds = {
     "clap.configurable-audio-ports.draft1",
@@ -41,7 +42,7 @@ const Ids olderIds = {
     "clap.context-menu.draft/0",
 };
 
-// The 16 extension pointers in declaration order.
+// The 17 extension pointers in declaration order.
 std::vector<const void*> pointersOf(const Clap::ClapPluginExtensions& e) {
     return {e.state,
             e.params,
@@ -58,7 +59,8 @@ std::vector<const void*> pointersOf(const Clap::ClapPluginExtensions& e) {
             e.contextMenu,
             e.ara,
             e.gainAdjustmentMetering,
-            e.auv2ParamOrdering};
+            e.auv2ParamOrdering,
+            e.posixFdSupport};
 }
 
 // A proxy over a FakeFactory making instances set up from `instance`.
@@ -83,7 +85,7 @@ TEST(PluginConnection, AsksForEachExtensionOnceAndForOlderIdsOnlyWhenTheFirstIsM
     expected.insert(expected.begin() + 6, olderIds[1]);   // after port activation
     expected.insert(expected.begin() + 16, olderIds[2]);  // after the context menu
     EXPECT_EQ(silent.made().askedIds, expected);
-    EXPECT_EQ(pointersOf(silent.plugin->extensions()), std::vector<const void*>(16, nullptr));
+    EXPECT_EQ(pointersOf(silent.plugin->extensions()), std::vector<const void*>(17, nullptr));
 
     FakeInstance everything;
     everything.answers = {firstIds.begin(), firstIds.end()};
@@ -95,7 +97,8 @@ TEST(PluginConnection, AsksForEachExtensionOnceAndForOlderIdsOnlyWhenTheFirstIsM
     const Ids declarationOrder = {firstIds[0],  firstIds[1],  firstIds[2],  firstIds[4],
                                   firstIds[3],  firstIds[9],  firstIds[5],  firstIds[6],
                                   firstIds[7],  firstIds[8],  firstIds[10], firstIds[11],
-                                  firstIds[13], firstIds[12], firstIds[14], firstIds[15]};
+                                  firstIds[13], firstIds[12], firstIds[14], firstIds[15],
+                                  firstIds[16]};
     for (std::size_t i = 0; i < declarationOrder.size(); ++i) {
         EXPECT_EQ(pointers[i], full.made().table(declarationOrder[i])) << declarationOrder[i];
     }
@@ -112,15 +115,17 @@ TEST(PluginConnection, TakesTablesFromOlderIds) {
     EXPECT_EQ(e.contextMenu, connected.made().table(olderIds[2]));
 }
 
-TEST(PluginConnection, KeepsTheGuiOnlyWhenItEmbedsInCocoa) {
-    for (const bool cocoa : {true, false}) {
-        SCOPED_TRACE(cocoa);
+// On Linux the editor embeds in the host's X11 window; a gui made only for an NSView is none.
+TEST(PluginConnection, KeepsTheGuiOnlyWhenItEmbedsInAnX11Window) {
+    for (const char* api : {"x11", "cocoa"}) {
+        SCOPED_TRACE(api);
         FakeInstance withGui;
         withGui.answers = {"clap.gui"};
-        withGui.supportsCocoa = cocoa;
+        withGui.windowApi = api;
         Connected connected(withGui);
         ASSERT_TRUE(connected.plugin);
-        EXPECT_EQ(connected.plugin->extensions().gui, cocoa ? &connected.made().gui : nullptr);
+        EXPECT_EQ(connected.plugin->extensions().gui,
+                  std::string(api) == "x11" ? &connected.made().gui : nullptr);
     }
 }
 
@@ -161,16 +166,19 @@ TEST(PluginConnection, OurPluginOffersItsPortsStateAndEditorAndBuildsBusesOnly) 
     const clap_plugin_t* instance = plugin->instance();
     ASSERT_NE(instance, nullptr);
 
-    // The editor counts only where it can embed in a Cocoa view.
+    // The editor counts only where it can embed in an X11 window.
     const auto* gui =
         static_cast<const clap_plugin_gui_t*>(instance->get_extension(instance, "clap.gui"));
-    const bool editor = gui != nullptr && gui->is_api_supported(instance, "cocoa", false);
+    const bool editor = gui != nullptr && gui->is_api_supported(instance, "x11", false);
     const Clap::ClapPluginExtensions& e = plugin->extensions();
-    std::vector<const void*> expected(16, nullptr);
+    std::vector<const void*> expected(17, nullptr);
     expected[0] = instance->get_extension(instance, "clap.state");
     expected[2] = instance->get_extension(instance, "clap.audio-ports");
     expected[5] = editor ? gui : nullptr;
     expected[6] = instance->get_extension(instance, "clap.note-ports");
+    // The editor's ways of being served on the main thread, where it has them.
+    expected[10] = instance->get_extension(instance, "clap.timer-support");
+    expected[16] = instance->get_extension(instance, "clap.posix-fd-support");
     EXPECT_NE(e.state, nullptr);
     EXPECT_NE(e.audioPorts, nullptr);
     EXPECT_NE(e.notePorts, nullptr);

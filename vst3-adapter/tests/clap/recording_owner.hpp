@@ -52,6 +52,13 @@ class RecordingOwner : public Clap::IHost {
     bool unregister_timer(clap_id id) override {
         return note("unregister_timer " + std::to_string(id));
     }
+    bool register_fd(int fd, clap_posix_fd_flags_t flags) override {
+        return note("register_fd " + std::to_string(fd) + " " + std::to_string(flags));
+    }
+    bool modify_fd(int fd, clap_posix_fd_flags_t flags) override {
+        return note("modify_fd " + std::to_string(fd) + " " + std::to_string(flags));
+    }
+    bool unregister_fd(int fd) override { return note("unregister_fd " + std::to_string(fd)); }
     const char* host_get_name() override {
         note("host_get_name");
         return name.c_str();

@@ -52,8 +52,13 @@ TEST(FindPlugin, LoadsAClapNamedAfterTheBundleOnceOneIsThere) {
 
     ::testing::internal::CaptureStdout();
     EXPECT_EQ(Vst3Adapter::getPluginFactory(module), nullptr);
-    EXPECT_THAT(logMessages(::testing::internal::GetCapturedStdout()),
+    const std::string out = ::testing::internal::GetCapturedStdout();
+    EXPECT_THAT(logMessages(out),
                 Contains("scanning for binary: " + (folder.path() / "clap" / name).string()));
+    for (const vst3_testing::LogLine& line : vst3_testing::logLines(out)) {
+        EXPECT_EQ(line.function, "findPlugin") << line.message;
+        EXPECT_EQ(line.file, __FILE__) << "where the factory was asked for";
+    }
 
     folder.copy(ONDRIX_TEST_COUNTING_MODULE, std::filesystem::path("clap") / "Sub" / name);
     ::testing::internal::CaptureStdout();

@@ -1,5 +1,7 @@
 #include "os/idle.hpp"
 
+#include "../run_loop_fakes.hpp"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -29,7 +31,10 @@ struct IdleTimer : ::testing::Test {
         ticks.clear();
         ASSERT_FALSE(os::timerRunning());
     }
-    void TearDown() override { EXPECT_FALSE(os::timerRunning()); }
+    void TearDown() override {
+        EXPECT_FALSE(os::timerRunning());
+        EXPECT_EQ(os::timerRunLoop(), nullptr);
+    }
 };
 
 TEST_F(IdleTimer, RunsFromTheFirstAttachToTheLastDetachTickingInAttachOrder) {
@@ -106,6 +111,59 @@ TEST_F(IdleTimer, StateSwitchesItsAttachmentOnceEachWayAndOffWhenDestroyed) {
         EXPECT_TRUE(os::timerRunning());
     }
     EXPECT_FALSE(os::timerRunning());
+}
+
+// Inside a host the timer is registered with a loop while something is attached and a loop is
+// offered, on the earliest offer still standing, and the loop's calls tick the objects.
+TEST_F(IdleTimer, RunsOnTheEarliestLoopOfferedWhileObjectsAreAttached) {
+    run_loop_testing::RecordingRunLoop first, second;
+    using Calls = std::vector<std::string>;
+    Ticked a("a");
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        Calls first;
+        Calls second;
+    } steps[] = {
+        {"a loop, nothing attached", [&] { os::offerRunLoop(&first); }, {}, {}},
+        {"the first object", [&] { os::attach(&a); }, {"registerTimer 10"}, {}},
+        {"a second loop", [&] { os::offerRunLoop(&second); }, {}, {}},
+        {"the first loop again", [&] { os::offerRunLoop(&first); }, {}, {}},
+        {"one offer of the first withdrawn", [&] { os::withdrawRunLoop(&first); }, {}, {}},
+        {"the last offer of the first withdrawn", [&] { os::withdrawRunLoop(&first); },
+         {"unregisterTimer 10"}, {"registerTimer 10"}},
+        {"the last object detached", [&] { os::detach(&a); }, {}, {"unregisterTimer 10"}},
+        {"attached again", [&] { os::attach(&a); }, {}, {"registerTimer 10"}},
+        {"a loop never offered withdrawn", [&] { os::withdrawRunLoop(&first); }, {}, {}},
+        {"the loop withdrawn", [&] { os::withdrawRunLoop(&second); }, {}, {"unregisterTimer 10"}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change();
+        EXPECT_EQ(first.take(), step.first);
+        EXPECT_EQ(second.take(), step.second);
+        if (!step.first.empty() && step.first.back() == "registerTimer 10") {
+            first.fireTimers();
+            EXPECT_EQ(ticks, std::vector<std::string>{"a"}) << "the loop ticks";
+            ticks.clear();
+        }
+    }
+    EXPECT_EQ(os::timerRunLoop(), nullptr);
+    os::detach(&a);
+}
+
+// An object that detaches the last from its own tick takes the timer off the loop in that tick.
+TEST_F(IdleTimer, TheLastObjectLeavingInItsTickTakesTheTimerOffTheLoop) {
+    run_loop_testing::RecordingRunLoop loop;
+    Ticked self("self");
+    self.also = [&] { os::detach(&self); };
+    os::offerRunLoop(&loop);
+    os::attach(&self);
+    EXPECT_EQ(os::timerRunLoop(), &loop);
+    loop.fireTimers();
+    EXPECT_EQ(ticks, std::vector<std::string>{"self"});
+    EXPECT_EQ(loop.registeredTimers(), 0u);
+    os::withdrawRunLoop(&loop);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -257,6 +258,109 @@ TEST(InputEvents, ABlockHoldsItsReservedEventsWithoutAllocating) {
     }
     fixture.fake.record = true;
     EXPECT_EQ(fixture.run().events.size(), Clap::ProcessAdapter::reservedEvents);
+}
+
+// A host list claiming 2^31 - 1 events, all alike, that counts what is read of it.
+class EndlessEvents : public Unreferenced<IEventList> {
+public:
+    explicit EndlessEvents(Event event) : event(event) {}
+    int32 PLUGIN_API getEventCount() override { return std::numeric_limits<int32>::max(); }
+    tresult PLUGIN_API getEvent(int32, Event& out) override {
+        ++reads;
+        out = event;
+        return kResultOk;
+    }
+    tresult PLUGIN_API addEvent(Event&) override { return kResultFalse; }
+    Event event;
+    std::int64_t reads = 0;
+};
+
+// The same for parameter changes: 2^31 - 1 queues, all one.
+class EndlessChanges : public Unreferenced<IParameterChanges> {
+public:
+    explicit EndlessChanges(ParamID id) : queue(id) { queue.points = {{0, 0.5}}; }
+    int32 PLUGIN_API getParameterCount() override { return std::numeric_limits<int32>::max(); }
+    IParamValueQueue* PLUGIN_API getParameterData(int32) override {
+        ++reads;
+        return &queue;
+    }
+    IParamValueQueue* PLUGIN_API addParameterData(const ParamID&, int32&) override {
+        return nullptr;
+    }
+    ParamQueue queue;
+    std::int64_t reads = 0;
+};
+
+constexpr std::int64_t claimed = std::numeric_limits<int32>::max();
+constexpr auto room = static_cast<std::int64_t>(Clap::ProcessAdapter::reservedEvents);
+constexpr auto readable = static_cast<std::int64_t>(Clap::ProcessAdapter::maxEventsRead);
+
+// The claimed count is not walked: the reading stops at the room, or, while a note is held, as
+// far on as the end of a held note is looked for.
+TEST(InputEvents, AClaimOfEndlessEventsIsReadOnlyAsFarAsTheRoom) {
+    const struct {
+        const char* name;
+        bool noteHeld;
+        std::int64_t reads, received;
+    } rows[] = {
+        {"no note held", false, room, room},
+        {"a note held, whose end never comes", true, readable, room - 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        AdapterFixture fixture;
+        if (row.noteHeld) {
+            fixture.inputEvents.events = {noteOn(0, 60, 1)};
+            fixture.run();
+            fixture.adapter.takeDroppedEvents();
+        }
+        EndlessEvents endless(noteOff(0, 61, 2));  // no note of its own
+        ProcessData data = fixture.block(64);
+        data.inputEvents = &endless;
+        const Call& call = fixture.run(data);
+        EXPECT_EQ(endless.reads, row.reads);
+        EXPECT_EQ(static_cast<std::int64_t>(call.events.size()), row.received);
+        EXPECT_EQ(fixture.adapter.takeDroppedEvents(), claimed - row.received);
+        EXPECT_EQ(fixture.adapter.takeDroppedEvents(), 0u);
+    }
+
+    // Parameter queues alike: for a known parameter until the room is full, for an unknown one
+    // as far as is read.
+    for (const auto& [id, reads, received] : {std::tuple{ParamID{1}, room, room},
+                                              std::tuple{ParamID{2}, readable, std::int64_t{0}}}) {
+        AdapterFixture fixture;
+        fixture.addParameter(1, 0, 1);
+        EndlessChanges endless(id);
+        ProcessData data = fixture.block(64);
+        data.inputParameterChanges = &endless;
+        EXPECT_EQ(static_cast<std::int64_t>(fixture.run(data).events.size()), received) << id;
+        EXPECT_EQ(endless.reads, reads) << id;
+        EXPECT_EQ(fixture.adapter.takeDroppedEvents(), claimed - reads) << id;
+    }
+}
+
+// Past the room the host's events are dropped, but a held note still ends: its slot was kept.
+TEST(InputEvents, TheEndOfAHeldNoteComesThroughPastTheRoom) {
+    AdapterFixture fixture;
+    fixture.inputEvents.events = {noteOn(0, 60, 5)};
+    fixture.run();
+
+    const int32 others = 9000;
+    fixture.inputEvents.events.assign(others, noteOff(1, 61, -1));  // no note of their own
+    fixture.inputEvents.events.push_back(noteOn(2, 62, 6));         // no room: never held
+    fixture.inputEvents.events.push_back(noteOff(63, 60, 5));
+    const Call& call = fixture.run();
+    ASSERT_EQ(call.events.size(), Clap::ProcessAdapter::reservedEvents);
+    const clap_event_note_t& last = call.events.back().note;
+    EXPECT_EQ(last.header.type, CLAP_EVENT_NOTE_OFF);
+    EXPECT_EQ(last.note_id, 5);
+    EXPECT_EQ(last.header.time, 63u);
+    EXPECT_EQ(fixture.adapter.takeDroppedEvents(),
+              static_cast<std::uint64_t>(others + 2) - Clap::ProcessAdapter::reservedEvents);
+
+    fixture.inputEvents.events = {expression(0, 5, kVolumeTypeID, 0.5),
+                                  expression(0, 6, kVolumeTypeID, 0.5)};
+    EXPECT_TRUE(fixture.run().events.empty()) << "neither note is held";
 }
 
 TEST(InputEvents, MidiMappingParametersBecomeChannelMessages) {

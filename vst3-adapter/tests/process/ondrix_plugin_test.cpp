@@ -5,6 +5,9 @@
 
 #include "allocation_counter.hpp"
 
+#include <array>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 namespace process_testing {
@@ -113,6 +116,37 @@ TEST(OndrixBehindAdapter, ThousandBlocksWithNotesAndFineOutputsAllocateNothing) 
     EXPECT_EQ(counter.count(), 0u);
     EXPECT_EQ(notes, 200u) << "the notes pass through";
     EXPECT_GE(controllers, 2 * 5000u);
+}
+
+// A host that deactivated the output bus sends its record without channels: the plug-in runs on
+// silent channels of the adapter's own, and its controllers flow as with the bus active.
+TEST(OndrixBehindAdapter, AnInactiveOutputSendsTheSameControllersAndAllocatesNothing) {
+    OndrixBehindAdapter active(fineSawState), inactive(fineSawState);
+    float* noChannels[2] = {nullptr, nullptr};
+    using Sent = std::array<int, 4>;  // offset, channel, controller, value
+    std::vector<Sent> fromActive, fromInactive;
+    fromActive.reserve(200000);
+    fromInactive.reserve(200000);
+    const auto keep = [](const OndrixBehindAdapter& ondrix, std::vector<Sent>& sent) {
+        for (const Event& event : ondrix.outputEvents.events) {
+            sent.push_back({event.sampleOffset, event.midiCCOut.channel,
+                            event.midiCCOut.controlNumber, event.midiCCOut.value});
+        }
+    };
+    active.run();  // the first blocks take the loaded patch over, which may allocate
+    inactive.run();
+    ondrix_testing::AllocationCounter counter;
+    for (int block = 0; block < 400; ++block) {
+        // Null channel pointers, then no channel array at all.
+        inactive.output.channelBuffers32 = block < 200 ? noChannels : nullptr;
+        active.run();
+        inactive.run();
+        keep(active, fromActive);
+        keep(inactive, fromInactive);
+    }
+    EXPECT_EQ(counter.count(), 0u);
+    EXPECT_GE(fromActive.size(), 2 * 400 * 5u);
+    EXPECT_EQ(fromInactive, fromActive);
 }
 
 }  // namespace

@@ -158,7 +158,7 @@ void Engine::step(std::uint32_t ticks, const StepContext& context, std::vector<C
     const bool playing = context.playing == 1;
     const bool host_tempo = (context.flags & StepContext::HAS_TEMPO) != 0;
     float tempo = host_tempo ? context.tempo : patch_.tempo;
-    tempo = numeric::clamp(tempo, 20.0f, 999.0f);
+    tempo = numeric::clamp(tempo, StepContext::MIN_TEMPO, StepContext::MAX_TEMPO);
     if (playing && !was_playing_) reset_ticks_ = 10;
     was_playing_ = playing;
     if (ticks == 0) return;

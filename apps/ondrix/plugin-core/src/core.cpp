@@ -8,9 +8,6 @@ namespace ondrix_plugin_core {
 
 namespace {
 
-// What the state document adds around the patch: {"patch":,"version":1}.
-constexpr std::size_t STATE_DOCUMENT_FRAME = 22;
-
 std::vector<float> empty_trace() {
     std::vector<float> trace;
     trace.reserve(TRACE_CAPACITY);
@@ -25,6 +22,10 @@ std::string write_compact(const nlohmann::json& value) {
 
 }  // namespace
 
+bool fits_in_state(const nlohmann::json& patch) {
+    return write_compact(patch).size() <= MAX_PATCH_BYTES;
+}
+
 Core::Core() : trace_(empty_trace()) {
     for (auto& cell : live_sources_) cell.store(0.0f, std::memory_order_relaxed);
     for (auto& cell : live_outputs_) cell.store(0.0f, std::memory_order_relaxed);
@@ -33,10 +34,8 @@ Core::Core() : trace_(empty_trace()) {
 bool Core::set_patch(const nlohmann::json& value) {
     auto read = ondrix_engine::settings::Patch::from_json_tree(value);
     if (!read.ok()) return false;
-    // Numbers are written back in their shortest form, which may be longer than the form they
-    // came in ("1e9" becomes "1000000000.0"): a patch is kept only when the state saved with it
-    // can be loaded again.
-    if (write_compact(value).size() > MAX_DOCUMENT_BYTES - STATE_DOCUMENT_FRAME) return false;
+    // A patch is kept only when the state saved with it can be loaded again.
+    if (!fits_in_state(value)) return false;
 
     // Everything that may allocate happens before the first lock, so a failure leaves the Core
     // as it was, and what is replaced is freed after its lock is released.

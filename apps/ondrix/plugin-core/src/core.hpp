@@ -35,6 +35,11 @@ struct Live {
     std::vector<float> trace;
 };
 
+// Whether the state document holding `patch` stays within MAX_DOCUMENT_BYTES. Numbers are
+// written in their shortest form, which may be longer than the form they were read in ("1e9"
+// becomes "1000000000.0"), so this depends on the tree, not on the text it came from.
+bool fits_in_state(const nlohmann::json& patch);
+
 // The state of one plug-in instance that the main thread and the audio thread share.
 // Thread: main-thread calls take their locks blocking, one at a time; the audio-thread calls
 // (marked below) only ever try a lock and never wait. Owner: shared by std::shared_ptr between

@@ -16,6 +16,25 @@ void print_line(std::string_view prefix, std::string_view text) noexcept {
 
 constexpr std::string_view PLUGIN_ERROR_PREFIX = "[CLAP_PLUGIN_ERROR] ";
 
+// One line through the host's log when it offers one, else on standard error.
+void log_line(const clap_host_t* host, std::optional<clap_log_severity> severity,
+              const std::string& text) {
+    if (host != nullptr && severity && host->get_extension != nullptr) {
+        const auto* log =
+            static_cast<const clap_host_log_t*>(host->get_extension(host, CLAP_EXT_LOG));
+        if (log != nullptr && log->log != nullptr) {
+            const auto nul = text.find('\0');
+            if (nul == std::string::npos) {
+                log->log(host, *severity, text.c_str());
+                return;
+            }
+            print_line(PLUGIN_ERROR_PREFIX, "Failed to serialize error message for host: " +
+                                                PluginWrapperError::nul_byte(nul).text());
+        }
+    }
+    print_line(PLUGIN_ERROR_PREFIX, text);
+}
+
 }  // namespace
 
 PluginWrapperError PluginWrapperError::null_argument(std::string_view what) {
@@ -38,8 +57,11 @@ PluginWrapperError PluginWrapperError::nul_byte(std::size_t position) {
     return PluginWrapperError(Kind::NulByte, std::to_string(position));
 }
 
-PluginWrapperError PluginWrapperError::plugin(std::string_view message) {
-    return PluginWrapperError(Kind::Plugin, std::string(message), CLAP_LOG_ERROR);
+PluginWrapperError PluginWrapperError::plugin(std::string_view message,
+                                              std::optional<std::string> reason) {
+    PluginWrapperError error(Kind::Plugin, std::string(message), CLAP_LOG_ERROR);
+    error.reason_ = std::move(reason);
+    return error;
 }
 
 PluginWrapperError PluginWrapperError::with_severity(clap_log_severity severity,
@@ -104,22 +126,8 @@ std::optional<clap_log_severity> PluginWrapperError::severity() const {
 
 void plugin_log(const clap_host_t* host, const PluginWrapperError& error) noexcept {
     try {
-        const std::string text = error.text();
-        const auto severity = error.severity();
-        if (host != nullptr && severity && host->get_extension != nullptr) {
-            const auto* log =
-                static_cast<const clap_host_log_t*>(host->get_extension(host, CLAP_EXT_LOG));
-            if (log != nullptr && log->log != nullptr) {
-                const auto nul = text.find('\0');
-                if (nul == std::string::npos) {
-                    log->log(host, *severity, text.c_str());
-                    return;
-                }
-                print_line(PLUGIN_ERROR_PREFIX, "Failed to serialize error message for host: " +
-                                                    PluginWrapperError::nul_byte(nul).text());
-            }
-        }
-        print_line(PLUGIN_ERROR_PREFIX, text);
+        log_line(host, error.severity(), error.text());
+        if (error.reason()) log_line(host, error.severity(), *error.reason());
     } catch (...) {
         // Out of memory while formatting: nothing more can be said.
     }

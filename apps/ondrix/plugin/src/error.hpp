@@ -60,12 +60,16 @@ class PluginWrapperError {
     static PluginWrapperError invalid_utf8(std::size_t position);
     static PluginWrapperError nul_byte(std::size_t position);
     static PluginWrapperError panic() { return PluginWrapperError(Kind::Panic); }
-    // The plug-in's own failure, reported with its message at severity 3.
-    static PluginWrapperError plugin(std::string_view message);
+    // The plug-in's own failure, reported with its message at severity 3, then with `reason`
+    // (when there is one) on a second line at the same severity.
+    static PluginWrapperError plugin(std::string_view message,
+                                     std::optional<std::string> reason = std::nullopt);
     static PluginWrapperError with_severity(clap_log_severity severity, std::string_view message);
 
     Kind kind() const { return kind_; }
     std::string text() const;
+    // The line reported after the text, if any.
+    const std::optional<std::string>& reason() const { return reason_; }
     // The host log severity; none for the failures that can only go to standard error (there is
     // no instance to find the host through).
     std::optional<clap_log_severity> severity() const;
@@ -77,6 +81,7 @@ class PluginWrapperError {
     Kind kind_;
     std::string detail_;
     clap_log_severity severity_;
+    std::optional<std::string> reason_;
 };
 
 // The result of one plug-in operation: its value or the error to report.
@@ -84,7 +89,7 @@ template <class T>
 using Outcome = std::variant<T, PluginWrapperError>;
 
 // Reports `error` through the host's "clap.log" when `host` offers it, else as a line
-// "[CLAP_PLUGIN_ERROR] <text>" on standard error. Never throws.
+// "[CLAP_PLUGIN_ERROR] <text>" on standard error; its reason follows the same way. Never throws.
 void plugin_log(const clap_host_t* host, const PluginWrapperError& error) noexcept;
 
 // Prints "[CLAP_PLUGIN_FACTORY_ERROR] <text>" and a newline on standard error. Never throws.

@@ -9,15 +9,32 @@ namespace vantrel_ondrix_plugin {
 namespace {
 
 using Unit = std::monostate;
-constexpr const char* COCOA = CLAP_WINDOW_API_COCOA;
 
-bool is_cocoa(const char* api) {
-    return api != nullptr && std::strcmp(api, COCOA) == 0;
+// The one window api of this platform and the host view a window of it gives.
+struct Platform {
+    const char* api;
+    editor::HostView (*view)(const clap_window_t& window);
+};
+#if defined(__APPLE__)
+constexpr Platform PLATFORM{CLAP_WINDOW_API_COCOA,
+                            [](const clap_window_t& window) -> editor::HostView {
+                                return window.cocoa;
+                            }};
+#else
+constexpr Platform PLATFORM{CLAP_WINDOW_API_X11,
+                            [](const clap_window_t& window) -> editor::HostView {
+                                return window.x11;
+                            }};
+#endif
+
+bool is_platform_api(const char* api) {
+    return api != nullptr && std::strcmp(api, PLATFORM.api) == 0;
 }
 
 bool is_api_supported(const clap_plugin_t* plugin, const char* api, bool is_floating) noexcept {
-    return run_main_thread(
-        plugin, false, [&](MainThread&) -> Outcome<bool> { return is_cocoa(api) && !is_floating; });
+    return run_main_thread(plugin, false, [&](MainThread&) -> Outcome<bool> {
+        return is_platform_api(api) && !is_floating;
+    });
 }
 
 bool get_preferred_api(const clap_plugin_t* plugin, const char** api, bool* is_floating) noexcept {
@@ -25,7 +42,7 @@ bool get_preferred_api(const clap_plugin_t* plugin, const char** api, bool* is_f
         if (api == nullptr || is_floating == nullptr) {
             return PluginWrapperError::null_argument("get_preferred_api output");
         }
-        *api = COCOA;
+        *api = PLATFORM.api;
         *is_floating = false;
         return true;
     });
@@ -95,7 +112,8 @@ bool set_size(const clap_plugin_t* plugin, std::uint32_t width, std::uint32_t he
 bool set_parent(const clap_plugin_t* plugin, const clap_window_t* window) noexcept {
     return run_main_thread(plugin, false, [window](MainThread& main) -> Outcome<bool> {
         if (window == nullptr) return PluginWrapperError::null_argument("clap_window");
-        return main.set_parent(is_cocoa(window->api) ? window->cocoa : nullptr);
+        return main.set_parent(is_platform_api(window->api) ? PLATFORM.view(*window)
+                                                            : editor::HostView{});
     });
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "extensions.hpp"
+#include "refusal.hpp"
 
 namespace vantrel_ondrix_plugin {
 namespace {
@@ -17,17 +18,29 @@ const clap_host_state_t* host_state_of(const clap_host_t* host) {
 }  // namespace
 
 MainThread::MainThread(std::shared_ptr<ondrix_plugin_core::Core> core, const clap_host_t* host)
-    : core_(std::move(core)), host_(host), host_state_(host_state_of(host)) {}
+    : core_(std::move(core)),
+      host_(host),
+      host_state_(host_state_of(host)),
+      loop_(std::make_unique<ClapHostLoop>(host)) {}
 
 Outcome<bool> MainThread::set_parent(editor::HostView parent) {
     std::function<void()> mark_dirty;
     if (host_state_ != nullptr) {
         mark_dirty = [host = host_, state = host_state_] { state->mark_dirty(host); };
     }
-    if (const auto failure = editor_.set_parent(parent, core_, std::move(mark_dirty))) {
+    editor::HostLoop* loop = loop_->available() ? loop_.get() : nullptr;
+    if (const auto failure = editor_.set_parent(parent, core_, std::move(mark_dirty), loop)) {
         return PluginWrapperError::plugin(*failure);
     }
     return true;
+}
+
+void MainThread::on_fd(int fd) {
+    if (loop_->is_watched_fd(fd)) editor_.pump();
+}
+
+void MainThread::on_timer(clap_id timer) {
+    if (loop_->is_watch_timer(timer)) editor_.pump();
 }
 
 Outcome<bool> MainThread::save(OutputStream& stream) {
@@ -43,8 +56,12 @@ Outcome<bool> MainThread::load(InputStream& stream) {
     auto bytes = stream.read_to_end(ondrix_plugin_core::MAX_DOCUMENT_BYTES + 1);
     if (auto* error = std::get_if<IoError>(&bytes))
         return PluginWrapperError::plugin(error->text());
-    if (!core_->load_state(std::get<std::string>(bytes))) {
-        return PluginWrapperError::plugin("Couldn't read the plugin state");
+    const std::string& document = std::get<std::string>(bytes);
+    if (!core_->load_state(document)) {
+        // The host shows only its log: the readers' account, with the line and column in the
+        // document, follows on a line of its own.
+        return PluginWrapperError::plugin("Couldn't read the plugin state",
+                                          ondrix_plugin_core::state_refusal(document));
     }
     return true;
 }
@@ -60,6 +77,8 @@ const void* OndrixPlugin::declare_extensions(const char* id) noexcept {
     if (std::strcmp(id, CLAP_EXT_NOTE_PORTS) == 0) return &NOTE_PORTS;
     if (std::strcmp(id, CLAP_EXT_STATE) == 0) return &STATE;
     if (std::strcmp(id, CLAP_EXT_GUI) == 0) return &GUI;
+    if (std::strcmp(id, CLAP_EXT_POSIX_FD_SUPPORT) == 0) return &POSIX_FD_SUPPORT;
+    if (std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0) return &TIMER_SUPPORT;
     return nullptr;
 }
 

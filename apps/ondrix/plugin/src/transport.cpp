@@ -3,7 +3,22 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "step_context.hpp"
+
 namespace vantrel_ondrix_plugin {
+
+namespace {
+
+// The host's tempo in the engine's range, clamped while it is a double: a double past the float
+// range has no float to be converted to. NaN gives the lowest tempo, as in the engine.
+float engine_tempo(double tempo) {
+    using ondrix_engine::StepContext;
+    if (!(tempo > StepContext::MIN_TEMPO)) return StepContext::MIN_TEMPO;
+    if (tempo >= StepContext::MAX_TEMPO) return StepContext::MAX_TEMPO;
+    return static_cast<float>(tempo);
+}
+
+}  // namespace
 
 TransportView read_transport(const clap_event_transport_t* transport) {
     TransportView view;
@@ -20,7 +35,7 @@ TransportView read_transport(const clap_event_transport_t* transport) {
     view.has_tempo = (flags & CLAP_TRANSPORT_HAS_TEMPO) != 0;
     view.playing = (flags & CLAP_TRANSPORT_HAS_BEATS_TIMELINE) != 0 &&
                    (flags & CLAP_TRANSPORT_IS_PLAYING) != 0;
-    view.tempo = static_cast<float>(transport->tempo);
+    view.tempo = engine_tempo(transport->tempo);
     view.song_position = std::ldexp(static_cast<double>(transport->song_pos_beats), -31);
     return view;
 }

@@ -9,7 +9,7 @@ struct TransportView {
     bool has_tempo = false;
     // The host plays on a beat timeline.
     bool playing = false;
-    // Beats per minute; meaningful only with has_tempo.
+    // Beats per minute, within the engine's range; meaningful only with has_tempo.
     float tempo = 0.0f;
     // Position in beats at the block's first frame; meaningful only while playing.
     double song_position = 0.0;

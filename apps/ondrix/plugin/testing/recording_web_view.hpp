@@ -16,7 +16,7 @@ namespace vantrel_ondrix_plugin::editor::testing {
 // Everything one web view was made with and was asked to do. Thread: main thread. Owner: shared
 // by the web view and its Recorder, so it outlives the view.
 struct ViewRecord {
-    HostView parent = nullptr;
+    HostView parent{};
     WebViewConfig config;
     std::vector<Bounds> bounds;
     std::vector<bool> hidden;

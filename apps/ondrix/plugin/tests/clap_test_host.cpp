@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "main_loop.hpp"
+
 namespace ondrix_plugin_testing {
 
 const char* module_path() {
@@ -43,12 +45,41 @@ TestHost::TestHost(bool with_log) : with_log_(with_log) {
     host_.request_callback = &TestHost::request;
     log_.log = &TestHost::log;
     state_.mark_dirty = &TestHost::mark_dirty;
+    fd_support_.register_fd = [](const clap_host_t* host, int fd, clap_posix_fd_flags_t flags) {
+        return loop_of(host).add_fd(fd, flags);
+    };
+    fd_support_.modify_fd = [](const clap_host_t* host, int fd, clap_posix_fd_flags_t flags) {
+        return loop_of(host).modify_fd(fd, flags);
+    };
+    fd_support_.unregister_fd = [](const clap_host_t* host, int fd) {
+        return loop_of(host).remove_fd(fd);
+    };
+    timer_support_.register_timer = [](const clap_host_t* host, std::uint32_t period,
+                                       clap_id* id) {
+        *id = loop_of(host).add_timer(period);
+        return true;
+    };
+    timer_support_.unregister_timer = [](const clap_host_t* host, clap_id id) {
+        return loop_of(host).remove_timer(id);
+    };
+}
+
+MainLoop& TestHost::loop_of(const clap_host_t* host) {
+    return *static_cast<TestHost*>(host->host_data)->loop;
 }
 
 const void* TestHost::get_extension(const clap_host_t* host, const char* id) {
     auto* self = static_cast<TestHost*>(host->host_data);
     if (self->with_log_ && std::strcmp(id, CLAP_EXT_LOG) == 0) return &self->log_;
     if (self->offers_state && std::strcmp(id, CLAP_EXT_STATE) == 0) return &self->state_;
+    if (self->loop != nullptr && self->offers_fd_support &&
+        std::strcmp(id, CLAP_EXT_POSIX_FD_SUPPORT) == 0) {
+        return &self->fd_support_;
+    }
+    if (self->loop != nullptr && self->offers_timer_support &&
+        std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0) {
+        return &self->timer_support_;
+    }
     return nullptr;
 }
 

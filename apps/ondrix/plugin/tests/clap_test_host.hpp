@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,8 @@
 #include <clap/clap.h>
 
 namespace ondrix_plugin_testing {
+
+class MainLoop;
 
 // The entry record of the built module, loaded with dlopen once per test program.
 const clap_plugin_entry_t& module_entry();
@@ -22,10 +25,14 @@ struct LogLine {
     std::int32_t severity;
     std::string message;
     friend bool operator==(const LogLine&, const LogLine&) = default;
+    friend void PrintTo(const LogLine& line, std::ostream* out) {
+        *out << line.severity << " \"" << line.message << '"';
+    }
 };
 
 // A host for tests: answers "clap.log" (unless made without it) and records every line, and
-// answers "clap.state" (while offers_state) and counts its mark_dirty calls.
+// answers "clap.state" (while offers_state) and counts its mark_dirty calls. Given a main loop,
+// it offers "clap.posix-fd-support" and "clap.timer-support" (while their flags are set) over it.
 // Thread: the test's thread (the log is called from the plug-in's calls). Owner: the test.
 class TestHost {
   public:
@@ -37,16 +44,22 @@ class TestHost {
     std::vector<LogLine> lines;
     bool offers_state = true;
     int dirty_marks = 0;
+    MainLoop* loop = nullptr;
+    bool offers_fd_support = true;
+    bool offers_timer_support = true;
 
   private:
     static const void* get_extension(const clap_host_t* host, const char* id);
     static void log(const clap_host_t* host, clap_log_severity severity, const char* message);
     static void mark_dirty(const clap_host_t* host);
     static void request(const clap_host_t*) {}
+    static MainLoop& loop_of(const clap_host_t* host);
 
     clap_host_t host_{};
     clap_host_log_t log_{};
     clap_host_state_t state_{};
+    clap_host_posix_fd_support_t fd_support_{};
+    clap_host_timer_support_t timer_support_{};
     bool with_log_;
 };
 

@@ -157,33 +157,68 @@ TEST_F(State, SavedPatchKeepsItsMembersInKeyOrder) {
         R"({"patch":{"extra":true,"outputs":[{"cc":16}],"sources":[],"tempo":120},"version":1})");
 }
 
-TEST_F(State, RefusedLoadsChangeNothing) {
+// A patch that reads well but is saved over the bound: "1e9" is written back as
+// "1000000000.0".
+std::string patch_saved_over_the_bound() {
+    std::string numbers = R"({"sources":[],"outputs":[],"spare":[1e9)";
+    while (numbers.size() < 4 * 1024 * 1024 - 64) numbers += ",1e9";
+    return numbers + "]}";
+}
+
+TEST_F(State, RefusedLoadsSayWhyOnASecondLineAndChangeNothing) {
     ASSERT_TRUE(instance.load_state(state_of(CONSTANT_PATCH)));
     const std::string before = instance.save_state();
-    log().clear();
+    constexpr const char* refused = "Couldn't read the plugin state";
     const struct {
         const char* name;
         std::string bytes;
         std::int64_t fail_code;
-        const char* text;
+        std::vector<std::string> lines;
     } cases[] = {
-        {"read error", "", -1, "CLAP stream error (code: -1)"},
-        {"empty stream", "", 0, "Couldn't read the plugin state"},
-        {"not JSON", "{\"patch\":", 0, "Couldn't read the plugin state"},
-        {"unreadable patch", R"({"patch":{"sources":"x"}})", 0, "Couldn't read the plugin state"},
+        {"read error", "", -1, {"CLAP stream error (code: -1)"}},
+        {"empty stream", "", 0, {refused, "EOF while parsing a value at line 1 column 0"}},
+        {"not JSON", "{\"patch\":", 0, {refused, "EOF while parsing a value at line 1 column 9"}},
+        {"unreadable patch",
+         R"({"patch":{"sources":"x"}})",
+         0,
+         {refused, R"(invalid type: string "x", expected a sequence at line 1 column 23)"}},
+        {"where in the document",
+         "{\"version\": 1,\n \"patch\": {\"sources\": [],\n  \"outputs\": [{\"cc\": 300}]}}",
+         0,
+         {refused, "invalid value: integer `300`, expected u8 at line 3 column 24"}},
+        {"patch saved over the bound",
+         R"({"patch":)" + patch_saved_over_the_bound() + "}",
+         0,
+         {refused, "The patch is too large (its state would be over 4 MiB)"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         log().clear();
         ByteSource source(c.bytes, SIZE_MAX, c.fail_code);
         EXPECT_FALSE(state().load(p, source.raw()));
-        EXPECT_EQ(log(), (std::vector<LogLine>{{CLAP_LOG_ERROR, c.text}}));
+        std::vector<LogLine> expected;
+        for (const std::string& line : c.lines) expected.push_back({CLAP_LOG_ERROR, line});
+        EXPECT_EQ(log(), expected);
         EXPECT_EQ(instance.save_state(), before);
     }
     log().clear();
     clap_istream_t no_read{nullptr, nullptr};
     EXPECT_FALSE(state().load(p, &no_read)) << "no read function: an empty stream";
-    EXPECT_EQ(log(), (std::vector<LogLine>{{CLAP_LOG_ERROR, "Couldn't read the plugin state"}}));
+    EXPECT_EQ(log().size(), 2u);
+    EXPECT_EQ(log().front(), (LogLine{CLAP_LOG_ERROR, refused}));
+}
+
+TEST(StateWithoutHostLog, ARefusedLoadSaysWhyOnStandardError) {
+    PluginUnderTest instance(/*with_log=*/false);
+    ASSERT_TRUE(instance.plugin()->init(instance.plugin()));
+    ByteSource source(R"({"patch":{"sources":"x"}})");
+    StderrCapture err;
+    EXPECT_FALSE(instance.extension<clap_plugin_state_t>(CLAP_EXT_STATE)
+                     ->load(instance.plugin(), source.raw()));
+    EXPECT_EQ(err.finish(),
+              "[CLAP_PLUGIN_ERROR] Couldn't read the plugin state\n"
+              "[CLAP_PLUGIN_ERROR] invalid type: string \"x\", expected a sequence at line 1 "
+              "column 23\n");
 }
 
 // The plug-in reads at most 4 MiB of JSON from a host's stream.
@@ -220,8 +255,10 @@ TEST_F(State, AStreamPastTheBoundIsRefusedAfterOneByteMore) {
     EXPECT_EQ(zeros.delivered, BOUND + 1);
     ByteSource too_long(padded, 65536);
     EXPECT_FALSE(state().load(p, too_long.raw()));
-    EXPECT_EQ(log(), (std::vector<LogLine>{{CLAP_LOG_ERROR, "Couldn't read the plugin state"},
-                                           {CLAP_LOG_ERROR, "Couldn't read the plugin state"}}));
+    const LogLine refused{CLAP_LOG_ERROR, "Couldn't read the plugin state"};
+    const LogLine why{CLAP_LOG_ERROR,
+                      "it is larger than 4 MiB, the most the plug-in reads as a state"};
+    EXPECT_EQ(log(), (std::vector<LogLine>{refused, why, refused, why}));
     EXPECT_EQ(instance.save_state(), before);
     EXPECT_LT(peak_resident_kib() - peak_before, 64 * 1024);
 

@@ -11,7 +11,7 @@
 
 #include "json/parse.hpp"
 #include "protocol/presets.hpp"
-#include "settings/patch.hpp"
+#include "refusal.hpp"
 
 namespace ondrix_plugin_core::protocol {
 namespace {
@@ -116,7 +116,10 @@ Outcome set_patch(Core& core, const Arguments& args) {
     if (!text) return error(text.error());
     const auto tree = ondrix_engine::json::parse(text.value());
     if (!tree) return error(tree.error());
-    if (!core.set_patch(tree.value())) return error("That isn't a patch Ondrix can read");
+    if (!core.set_patch(tree.value())) {
+        if (!fits_in_state(tree.value())) return error(std::string(PATCH_TOO_LARGE));
+        return error("That isn't a patch Ondrix can read");
+    }
     return value(nullptr);
 }
 
@@ -144,8 +147,7 @@ Outcome write_preset(Core&, const Arguments& args) {
     const auto name = args.text("name");
     if (!name) return error(name.error());
     // Read only to check it: the file keeps the text exactly as the page sent it.
-    const auto checked = ondrix_engine::settings::Patch::from_json_text(patch.value());
-    if (!checked) return error(checked.error());
+    if (auto refused = patch_refusal(patch.value())) return error(std::move(*refused));
     return from(preset_write(name.value(), patch.value()));
 }
 

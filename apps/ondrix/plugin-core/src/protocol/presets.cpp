@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,6 +26,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::string_view extension = "vtond";
+// A write goes to ".vtond-write-<process id>-<count>" beside the preset first.
+constexpr std::string_view temporary_prefix = ".vtond-write-";
 constexpr std::string_view open_quote = "\u201C";
 constexpr std::string_view close_quote = "\u201D";
 
@@ -129,14 +132,52 @@ std::optional<std::pair<fs::path, int>> create_temporary_beside(const fs::path& 
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
         const fs::path candidate =
-            target.parent_path() / (".vtond-write-" + std::to_string(::getpid()) + "-" +
-                                    std::to_string(counter.fetch_add(1)));
+            target.parent_path() / (std::string(temporary_prefix) + std::to_string(::getpid()) +
+                                    "-" + std::to_string(counter.fetch_add(1)));
         const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) return std::pair{candidate, fd};
         error = errno;
         if (error != EEXIST) return std::nullopt;
     }
     return std::nullopt;
+}
+
+// The decimal number that is the whole of `digits` (no sign, no leading zero), when it fits.
+std::optional<pid_t> whole_number(std::string_view digits) {
+    if (digits.empty() || digits.size() > 9) return std::nullopt;
+    if (digits.front() == '0' && digits.size() > 1) return std::nullopt;
+    pid_t value = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+// True for a temporary file left by a write whose process is gone, killed before it could
+// rename or remove it: nothing else would ever remove it. A file of a process that still runs
+// (or may: one this process cannot signal), or of this process, is left alone.
+bool is_stale_temporary(std::string_view file) {
+    if (!file.starts_with(temporary_prefix)) return false;
+    file.remove_prefix(temporary_prefix.size());
+    const std::size_t dash = file.find('-');
+    if (dash == std::string_view::npos || !whole_number(file.substr(dash + 1))) return false;
+    const auto pid = whole_number(file.substr(0, dash));
+    return pid && *pid > 0 && *pid != ::getpid() && ::kill(*pid, 0) != 0 && errno == ESRCH;
+}
+
+// Removes the stale temporary files among the entries of the open folder `listing`, and gives
+// every other name to `keep`. A file that cannot be removed is passed over.
+template <class Keep>
+void sweep(DIR* listing, Keep&& keep) {
+    // A read error ends the listing; what was read so far is kept.
+    while (const dirent* entry = ::readdir(listing)) {
+        if (is_stale_temporary(entry->d_name)) {
+            ::unlinkat(::dirfd(listing), entry->d_name, 0);
+        } else {
+            keep(std::string_view(entry->d_name));
+        }
+    }
 }
 
 // True when the file system reports anything at `path`, a dangling symbolic link included.
@@ -201,16 +242,14 @@ Result<std::vector<std::string>> presets_list() {
         std::string name;
     };
     std::vector<Entry> entries;
-    // A read error ends the listing; what was read so far is kept.
-    while (const dirent* entry = ::readdir(listing)) {
-        const std::string_view file = entry->d_name;
+    sweep(listing, [&entries](std::string_view file) {
         const std::size_t dot = file.rfind('.');
-        if (dot == std::string_view::npos || dot == 0) continue;
-        if (file.substr(dot + 1) != extension) continue;
+        if (dot == std::string_view::npos || dot == 0) return;
+        if (file.substr(dot + 1) != extension) return;
         std::string name = utf8_lossy(file.substr(0, dot));
         std::string key = to_lower(name);
         entries.push_back({std::move(key), std::move(name)});
-    }
+    });
     ::closedir(listing);
 
     // std::string compares as unsigned bytes, which is the UTF-8 order of the lowercase forms.
@@ -259,6 +298,12 @@ Done preset_write(std::string_view name, std::string_view text) {
         if (existing.get() >= 0 && ::fstat(existing.get(), &info) == 0) {
             kept_mode = info.st_mode & 07777;
         }
+    }
+
+    // What earlier writes killed midway left behind goes first.
+    if (DIR* listing = ::opendir(target.parent_path().c_str())) {
+        sweep(listing, [](std::string_view) {});
+        ::closedir(listing);
     }
 
     // The text goes to a temporary file first and replaces the preset by a rename, so a full

@@ -29,15 +29,18 @@ Result<std::filesystem::path> presets_dir();
 // holds "/", ":" or "\" is refused.
 Result<std::filesystem::path> preset_path(std::string_view name);
 
-// The names of the presets in the folder, sorted by their lowercase form (stable).
+// The names of the presets in the folder, sorted by their lowercase form (stable). Removes the
+// temporary files of writes whose process was killed midway (see preset_write).
 Result<std::vector<std::string>> presets_list();
 
 // The text of a preset file. The file is opened without blocking and read only when it is a
 // regular file of at most MAX_DOCUMENT_BYTES; fails when it is not valid UTF-8.
 Result<std::string> preset_read(std::string_view name);
 
-// Makes `text` the whole content of the preset, creating or replacing it. The old content stays
-// whole if writing fails.
+// Makes `text` the whole content of the preset, creating or replacing it, through a temporary
+// file ".vtond-write-<process id>-<count>" in the folder that is then renamed over it: the old
+// content stays whole if writing fails or the process is killed. Temporary files whose process
+// is gone are removed first; they are never listed as presets.
 Done preset_write(std::string_view name, std::string_view text);
 
 Done preset_delete(std::string_view name);

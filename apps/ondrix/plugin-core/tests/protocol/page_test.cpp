@@ -154,6 +154,22 @@ TEST_F(PageTest, SetPatchQueuesThePatchOrSaysWhyNot) {
     EXPECT_EQ(reply(invoke("plugin_init", "{}")), ok("1", kept));
 }
 
+TEST_F(PageTest, APatchSavedOverTheBoundIsRefusedAsTooLargeByBothCommands) {
+    // Read, it is under the bound; saved, "1e9" becomes "1000000000.0" and the state would be
+    // more than three times as long.
+    std::string patch = R"({\"sources\":[],\"outputs\":[],\"spare\":[1e9)";
+    while (patch.size() < 4 * 1024 * 1024 - 200) patch += ",1e9";
+    patch += "]}";
+    const std::string too_large =
+        failed("1", "The patch is too large (its state would be over 4 MiB)");
+
+    EXPECT_EQ(reply(invoke("set_patch", R"({"patch":")" + patch + R"("})")), too_large);
+    EXPECT_FALSE(core.patch_json().has_value());
+    EXPECT_EQ(reply(invoke("preset_write", R"({"name":"Huge","patch":")" + patch + R"("})")),
+              too_large);
+    EXPECT_TRUE(files().empty());
+}
+
 TEST_F(PageTest, RestartIsPassedToTheCore) {
     EXPECT_EQ(reply(invoke("restart", "{}")), ok("1", "null"));
     EXPECT_TRUE(core.take_restart_request());

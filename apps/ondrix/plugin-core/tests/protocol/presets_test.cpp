@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -298,6 +299,73 @@ TEST_F(Presets, AWriteThatRunsOutOfRoomLeavesTheOldPresetWhole) {
 
     EXPECT_EQ(error_of(written), "File too large (os error 27)");
     EXPECT_EQ(content_of("Bass.vtond"), "the old preset");
+    EXPECT_EQ(files(), std::vector<std::string>{"Bass.vtond"});
+}
+
+// The id of a child process that has already exited: no process runs under it (until the ids
+// come round again).
+pid_t exited_child() {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+std::set<std::string> as_set(const std::vector<std::string>& names) {
+    return {names.begin(), names.end()};
+}
+
+TEST_F(Presets, ListingAndWritingRemoveTheTemporaryFilesOfWritersThatAreGone) {
+    const std::string gone = ".vtond-write-" + std::to_string(exited_child()) + "-";
+    const std::vector<std::string> kept = {
+        "Bass.vtond",
+        ".vtond-write-" + std::to_string(::getppid()) + "-0",  // its writer may be at work
+        ".vtond-write-" + std::to_string(::getpid()) + "-0",   // this process's own
+        gone + "x",                                            // not a name a write makes
+        gone,
+    };
+    for (const std::string& file : kept) put(file);
+
+    const Operation list_or_write[] = {
+        {"list", [](const std::string&) { return error_of(presets_list()); }},
+        {"write", [](const std::string&) { return error_of(preset_write("Bass", "{}")); }},
+    };
+    for (const Operation& operation : list_or_write) {
+        SCOPED_TRACE(operation.label);
+        put(gone + "0", std::string(512 * 1024, 'x'));
+        put(gone + "17");
+        EXPECT_EQ(operation.run(""), "");
+        EXPECT_EQ(as_set(files()), as_set(kept));
+    }
+    const auto names = presets_list();
+    ASSERT_TRUE(names) << names.error();
+    EXPECT_EQ(names.value(), std::vector<std::string>{"Bass"});
+}
+
+TEST_F(Presets, AWriteKilledMidwayLeavesTheOldPresetAndNothingPastTheNextListing) {
+    put("Bass.vtond", "the old preset");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Past the file size limit the system kills the writer (SIGXFSZ), in the middle of the
+        // temporary file.
+        std::signal(SIGXFSZ, SIG_DFL);
+        rlimit small{};
+        ::getrlimit(RLIMIT_FSIZE, &small);
+        small.rlim_cur = 64;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        (void)preset_write("Bass", std::string(256, 'x'));
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << status;
+    EXPECT_EQ(files().size(), 2u) << "the killed write's temporary file";
+    EXPECT_EQ(content_of("Bass.vtond"), "the old preset");
+
+    const auto names = presets_list();
+    ASSERT_TRUE(names) << names.error();
+    EXPECT_EQ(names.value(), std::vector<std::string>{"Bass"});
     EXPECT_EQ(files(), std::vector<std::string>{"Bass.vtond"});
 }
 

@@ -1,14 +1,14 @@
 import { mkdirSync } from 'node:fs';
 import { join } from 'node:path';
-import { fileURLToPath } from 'node:url';
 import { isDeepStrictEqual } from 'node:util';
+import type { Locator } from 'playwright-core';
 import { describe, expect, it } from 'vitest';
 import { starterPatch } from '../src/patch/model';
 import type { Patch } from '../src/patch/types';
 import { canonicalJson } from '../src/text';
-import { eachTestOnItsOwnServer, page, server, session, until } from './harness';
-
-const SHOTS = fileURLToPath(new URL('../../../../../build/page-e2e/screenshots/', import.meta.url));
+import { THEMES } from '../src/theme';
+import { eachTestOnItsOwnServer, page, screenshotName, server, session, SHOTS, until } from './harness';
+import { readPng } from './png';
 
 eachTestOnItsOwnServer();
 
@@ -31,7 +31,10 @@ async function openWith(patch: Patch) {
 }
 
 describe('themes', () => {
-  it('draws every theme, and "system" follows the system\'s setting as it changes', async () => {
+  const root = () => page.evaluate(() => document.documentElement.dataset.theme);
+  const theme = () => page.getByRole('combobox', { name: 'Theme' });
+
+  it('draws every theme', async () => {
     mkdirSync(SHOTS, { recursive: true });
     const busy = starterPatch();
     busy.sources[2].enabled = true;
@@ -40,30 +43,142 @@ describe('themes', () => {
     // Let the scope fill with live traces first.
     await until(() => page.evaluate(() => document.querySelector('.scope-canvas') !== null), (v) => v);
     await page.waitForTimeout(1500);
-    const theme = page.getByRole('combobox', { name: 'Theme' });
-    const root = () => page.evaluate(() => document.documentElement.dataset.theme);
     for (const id of ['midnight', 'graphite', 'violet', 'amber', 'daylight', 'paper']) {
-      await theme.selectOption(id);
+      await theme().selectOption(id);
       expect(await root()).toBe(id);
       await page.waitForTimeout(200); // the switches' thumbs slide
-      await page.screenshot({ path: join(SHOTS, `theme-${id}.png`) });
+      await page.screenshot({ path: join(SHOTS, screenshotName(`theme-${id}`)) });
     }
+  });
+
+  it('draws its own controls in the theme\'s colours and sizes, whatever the engine', async () => {
+    await session.open();
+    await pluginPatchWhere((p) => p !== null);
+    // A list box is as tall as the buttons beside it.
+    const select = (await theme().boundingBox())!;
+    expect(select.height).toBeCloseTo((await page.getByRole('button', { name: 'New patch' }).boundingBox())!.height, 0);
+    const colour = (name: string) =>
+      page.evaluate((n) => getComputedStyle(document.documentElement).getPropertyValue(n).trim(), name);
+    const middle = async (l: Locator) => {
+      const b = (await l.boundingBox())!;
+      return [b.x + b.width / 2, b.y + b.height / 2] as const;
+    };
+    const logo = await middle(page.locator('.logo'));
+    const unticked = await middle(page.getByRole('checkbox', { name: 'Unipolar' }));
+    const slider = (await page.getByRole('slider', { name: 'Smooth' }).boundingBox())!;
+    const shot = readPng(await page.screenshot());
+    expect(shot.at(...logo)).toBe(await colour('--tap1'));
+    expect(shot.at(...unticked)).toBe(await colour('--track'));
+    // The thumb of a slider at 0, at the left end.
+    expect(shot.at(slider.x + 7, slider.y + slider.height / 2)).toBe(await colour('--accent'));
+  });
+
+  it('"system" follows the system\'s setting as it changes', async () => {
+    mkdirSync(SHOTS, { recursive: true });
+    await session.open();
+    await pluginPatchWhere((p) => p !== null);
     await page.emulateMedia({ colorScheme: 'dark' });
-    await theme.selectOption('system');
+    await theme().selectOption('system');
     expect(await root()).toBe('midnight');
     await page.waitForTimeout(200);
-    await page.screenshot({ path: join(SHOTS, 'theme-system-dark.png') });
+    await page.screenshot({ path: join(SHOTS, screenshotName('theme-system-dark')) });
     await page.emulateMedia({ colorScheme: 'light' });
     expect(await until(root, (t) => t === 'daylight')).toBe('daylight');
     await page.waitForTimeout(200);
-    await page.screenshot({ path: join(SHOTS, 'theme-system-light.png') });
+    await page.screenshot({ path: join(SHOTS, screenshotName('theme-system-light')) });
     expect(await page.evaluate(() => localStorage.getItem('vantrel.theme'))).toBe('system');
     await page.reload();
     expect(await until(root, (t) => t === 'daylight')).toBe('daylight');
   });
 });
 
+/** The hue of a #rrggbb colour in degrees, or null for a grey. */
+function hue(hex: string): number | null {
+  const [r, g, b] = [1, 3, 5].map((i) => parseInt(hex.slice(i, i + 2), 16) / 255);
+  const max = Math.max(r, g, b);
+  const range = max - Math.min(r, g, b);
+  if (range < 0.15) return null;
+  const h = max === r ? (g - b) / range : max === g ? 2 + (b - r) / range : 4 + (r - g) / range;
+  return (h * 60 + 360) % 360;
+}
+
+describe('theme details', () => {
+  it('tells the four tap traces apart in every theme, by hue or by dash pattern', async () => {
+    // Records each line the scope strokes: a frame's last four are the taps' traces, D to A.
+    await session.context.addInitScript(`(() => {
+      const strokes = [];
+      Object.defineProperty(window, '__scopeStrokes', { value: strokes });
+      const stroke = CanvasRenderingContext2D.prototype.stroke;
+      CanvasRenderingContext2D.prototype.stroke = function (...args) {
+        if (this.canvas.getAttribute('aria-label') === 'Scope') {
+          strokes.push({ colour: this.strokeStyle, dash: this.getLineDash() });
+        }
+        return stroke.apply(this, args);
+      };
+    })();`);
+    await session.open();
+    const strokes = () => page.evaluate(() =>
+      (window as never as { __scopeStrokes: { colour: string; dash: number[] }[] }).__scopeStrokes.splice(0));
+    const theme = page.getByRole('combobox', { name: 'Theme' });
+    const near: string[] = [];
+    for (const id of THEMES) {
+      await theme.selectOption(id);
+      await strokes();
+      const traces = (await until(strokes, (s) => s.length >= 8)).slice(-4).reverse();
+      for (let i = 0; i < 4; i++) {
+        for (let j = i + 1; j < 4; j++) {
+          const [a, b] = [hue(traces[i].colour), hue(traces[j].colour)];
+          const hues = a === null || b === null ? a !== b : Math.min(Math.abs(a - b), 360 - Math.abs(a - b)) >= 30;
+          if (!hues && isDeepStrictEqual(traces[i].dash, traces[j].dash)) near.push(`${id}: taps ${i} and ${j}`);
+        }
+      }
+    }
+    expect(near).toEqual([]);
+  });
+
+  it('applies Midnight for a stored theme it does not know, and names it in the menu', async () => {
+    await session.context.addInitScript("localStorage.setItem('vantrel.theme', 'neon')");
+    await session.open();
+    expect(await page.evaluate(() => document.documentElement.dataset.theme)).toBe('midnight');
+    expect(await page.getByRole('combobox', { name: 'Theme' })
+      .evaluate((el: HTMLSelectElement) => el.selectedOptions[0]?.textContent)).toBe('Midnight');
+  });
+});
+
 describe('controls', () => {
+  it('closes the New patch menu on Escape and on a press outside it', async () => {
+    await session.open();
+    await pluginPatchWhere((p) => isDeepStrictEqual(p, asSent(starterPatch())));
+    const button = page.getByRole('button', { name: 'New patch' });
+    const menu = page.getByRole('menu');
+    await button.click();
+    await menu.waitFor();
+    await page.keyboard.press('Escape');
+    await menu.waitFor({ state: 'detached' });
+    expect(await button.evaluate((el) => el === document.activeElement)).toBe(true);
+    await button.click();
+    await menu.waitFor();
+    await page.getByLabel('Scope', { exact: true }).click();
+    await menu.waitFor({ state: 'detached' });
+    // The Sources "+" under where the menu was can be pressed again.
+    await page.getByRole('button', { name: 'Add a source' }).click({ timeout: 2000 });
+    await pluginPatchWhere((p) => p.sources[8].enabled); // the first not in use
+  });
+
+  it('reaches a remove button from the keyboard, shown while it has the focus', async () => {
+    await session.open();
+    await pluginPatchWhere((p) => isDeepStrictEqual(p, asSent(starterPatch())));
+    const remove = page.getByRole('button', { name: 'Remove source 2' });
+    const opacity = () => remove.evaluate((el) => getComputedStyle(el).opacity);
+    expect(await opacity()).toBe('0');
+    await page.getByRole('checkbox', { name: 'Source 2 on' }).focus();
+    await page.keyboard.press('Tab');
+    expect(await remove.evaluate((el) => el === document.activeElement)).toBe(true);
+    expect(await opacity()).toBe('1');
+    await page.keyboard.press('Enter');
+    await pluginPatchWhere((p) => !p.sources[1].enabled && p.routes.every((r) => r.from !== 1));
+  });
+
   it('steps an amount slider with the arrow keys and clears it with Delete', async () => {
     await session.open();
     await pluginPatchWhere((p) => isDeepStrictEqual(p, asSent(starterPatch())));
@@ -158,7 +273,7 @@ describe('controls', () => {
     expect(free.sources[0].rate).toEqual({ mode: 'free', hz: 2 });
   });
 
-  it('toggles a route from a tap to an output and takes typed MIDI fields', async () => {
+  it('toggles a route from a tap to an output and takes typed MIDI fields on Enter or leaving', async () => {
     await session.open();
     await pluginPatchWhere((p) => isDeepStrictEqual(p, asSent(starterPatch())));
     await page.getByRole('button', { name: 'B to output 3' }).click();
@@ -168,19 +283,42 @@ describe('controls', () => {
 
     await page.locator('.list.outputs li', { hasText: 'CC 18' }).click();
     const cc = page.getByRole('textbox', { name: 'CC' });
-    await cc.fill('9');
+    const why = page.locator('.editor-form p.error');
+    // Typed key by key, the text stays as typed and nothing changes until Enter.
+    await cc.fill('');
+    await cc.pressSequentially('12.6');
+    expect(await cc.inputValue()).toBe('12.6');
+    await page.waitForTimeout(300);
+    expect((await pluginPatch()).outputs[2].cc).toBe(18);
+    await cc.press('Enter');
+    expect(await why.textContent()).toBe('CC must be a whole number from 0 to 127');
+    expect(await cc.inputValue()).toBe('12.6');
+    await cc.press('Tab');
+    expect(await cc.inputValue()).toBe('18');
+    expect((await pluginPatch()).outputs[2].cc).toBe(18);
+
+    await cc.fill('');
+    await cc.pressSequentially('9');
     await cc.press('Enter');
     await pluginPatchWhere((p) => p.outputs[2].cc === 9);
+    expect(await why.count()).toBe(0);
     await page.getByRole('checkbox', { name: '14-bit' }).check();
+    await pluginPatchWhere((p) => p.outputs[2].fine);
     await cc.fill('100');
     await cc.press('Enter');
-    await pluginPatchWhere((p) => p.outputs[2].cc === 31 && p.outputs[2].fine);
-    expect(await cc.inputValue()).toBe('31');
+    expect(await why.textContent()).toBe('A 14-bit CC must be a whole number from 0 to 31');
+
     const channel = page.getByRole('textbox', { name: 'Channel' });
-    await channel.fill('20');
+    await channel.fill('');
+    await channel.pressSequentially('1.5');
     await channel.press('Tab');
-    await pluginPatchWhere((p) => p.outputs[2].channel === 15);
-    expect(await channel.inputValue()).toBe('16');
+    expect(await channel.inputValue()).toBe('1');
+    expect(await why.textContent()).toBe('Channel must be a whole number from 1 to 16');
+    await channel.fill('16');
+    await channel.press('Tab');
+    const typed = await pluginPatchWhere((p) => p.outputs[2].channel === 15);
+    expect([typed.outputs[2].cc, await cc.inputValue(), await channel.inputValue()]).toEqual([9, '9', '16']);
+    expect(await why.count()).toBe(0);
   });
 });
 
@@ -228,6 +366,19 @@ describe('sizes, layout and display', () => {
     await page.reload();
     await page.getByRole('separator', { name: 'Scope height' }).dblclick();
     expect(await stored()).toMatchObject({ share: 0.5 });
+  });
+
+  it('keeps the scope inside its share of the height, clear of the splitter below it', async () => {
+    await session.open();
+    for (const share of [0.3, 0.5, 0.85]) {
+      await page.evaluate((s) => localStorage.setItem('vantrel.ondrix.layout', JSON.stringify({ share: s })), share);
+      await page.reload();
+      await page.getByText('120 BPM').waitFor();
+      const scope = (await page.getByLabel('Scope', { exact: true }).boundingBox())!;
+      const splitter = (await page.getByRole('separator', { name: 'Scope height' }).boundingBox())!;
+      expect(scope.y + scope.height).toBeLessThanOrEqual(splitter.y);
+      expect(scope.y + scope.height).toBeGreaterThan(splitter.y - 10);
+    }
   });
 
   it('redraws the scope as live values arrive', async () => {

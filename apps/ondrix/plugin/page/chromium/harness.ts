@@ -1,21 +1,41 @@
-// Runs the page in headless Chromium against ondrix-page-server: the real plug-in instance and
-// message handler behind a small HTTP server, with the web view's bridge played by a script
-// that posts each message to /__ipc and evaluates the scripts that come back.
+// Runs the page in a browser against ondrix-page-server: the real plug-in instance and message
+// handler behind a small HTTP server, with the web view's bridge played by a script that posts
+// each message to /__ipc and evaluates the scripts that come back. The browser is headless
+// Chromium through Playwright, or WebKitGTK (the engine of the plug-in's Linux web view) through
+// WebDriver when ONDRIX_PAGE_ENGINE is "webkitgtk"; see webkitgtk.ts.
 import { type ChildProcess, spawn } from 'node:child_process';
 import { mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { join } from 'node:path';
+import { dirname, join } from 'node:path';
 import { createInterface } from 'node:readline';
 import { fileURLToPath } from 'node:url';
 import { type Browser, type BrowserContext, chromium, type Page } from 'playwright-core';
 import { afterAll, afterEach, beforeAll, beforeEach, expect } from 'vitest';
+import { starterPatch } from '../src/patch/model';
+import type { Patch } from '../src/patch/types';
+import { launchWebKitGTK } from './webkitgtk';
 
 const ROOT = fileURLToPath(new URL('../../../../../', import.meta.url));
+
+/** Where the suite leaves its screenshots. */
+export const SHOTS = join(ROOT, 'build/page-e2e/screenshots');
 
 export const SERVER =
   process.env.ONDRIX_PAGE_SERVER ?? join(ROOT, 'build-asan/tools/ondrix-page-server');
 
+export type Engine = 'chromium' | 'webkitgtk';
+
+export const ENGINE: Engine = process.env.ONDRIX_PAGE_ENGINE === 'webkitgtk' ? 'webkitgtk' : 'chromium';
+
+/** A screenshot's file name: Chromium's plain, WebKitGTK's marked. */
+export const screenshotName = (name: string) => (ENGINE === 'chromium' ? `${name}.png` : `${name}-webkitgtk.png`);
+
+/** The command-line host and the plug-in module of the page server's build. */
+export const HOST = join(dirname(SERVER), 'ondrix-host');
+export const MODULE = join(dirname(SERVER), '../apps/ondrix/plugin/Vantrel Ondrix.clap');
+
 export function launchBrowser(): Promise<Browser> {
+  if (ENGINE === 'webkitgtk') return launchWebKitGTK();
   // Playwright gives each launch a fresh, empty user-data-dir of its own.
   return chromium.launch({
     executablePath: '/usr/bin/chromium',
@@ -93,7 +113,8 @@ export async function startServer(): Promise<Server> {
 const BRIDGE = `(() => {
   const posted = [];
   const zooms = [];
-  const test = { posted, zooms };
+  const sizes = []; // UTF-8 bytes of each message
+  const test = { posted, zooms, sizes };
   Object.defineProperty(window, '__ipcTest', { value: test });
   const startWorker = () => new Worker(URL.createObjectURL(new Blob([\`
     let chain = Promise.resolve();
@@ -119,6 +140,7 @@ const BRIDGE = `(() => {
   window.webkit = { messageHandlers: { ipc: { postMessage(text) {
     const message = JSON.parse(text);
     posted.push({ cmd: message.cmd, args: message.args, at: performance.now() });
+    sizes.push(new TextEncoder().encode(text).length);
     cmds.push(message.cmd);
     worker.postMessage(text);
   } } } };
@@ -233,4 +255,15 @@ export async function reopenSession(options: SessionOptions) {
   await session.context.close();
   session = await openSession(browser, server, options);
   page = session.page;
+}
+
+/** The busiest patch: all 16 sources and 64 outputs on, each output fed by its own tap. */
+export function fullPatch(): Patch {
+  const patch = starterPatch();
+  patch.sources.forEach((s) => { s.enabled = true; });
+  patch.outputs.forEach((o) => { o.enabled = true; });
+  patch.routes = patch.outputs.map((_, n) => ({
+    from: n % 16, tap: Math.floor(n / 16), amount: 1, to: 'output' as const, index: n,
+  }));
+  return patch;
 }

@@ -4,7 +4,7 @@
 import { batch, createMemo, createSignal } from 'solid-js';
 import { History } from './history';
 import { LiveValues } from './host/live';
-import type { Transport } from './host/transport';
+import { canSend, NoReply, TooLarge, type Transport } from './host/transport';
 import { isObject, looksLikePatch, migrate } from './patch/migrate';
 import { emptyPatch, starterPatch } from './patch/model';
 import type { Patch } from './patch/types';
@@ -26,7 +26,12 @@ export interface EditorOptions {
   draw?: () => void;
 }
 
-const message = (e: unknown) => (e instanceof Error ? e.message : String(e));
+/** Shown where a patch would be over what the plug-in reads; the working patch stays. */
+export const TOO_LARGE = 'This patch is too large for the plug-in';
+
+// Only a patch makes a message too large.
+const message = (e: unknown) =>
+  e instanceof TooLarge ? TOO_LARGE : e instanceof Error ? e.message : String(e);
 
 /** The last committed patch from local storage when it passes the shape test. */
 function storedPatch(store: Store): Patch | null {
@@ -51,9 +56,15 @@ export function createEditor(options: EditorOptions) {
   const text = createMemo(() => canonicalJson(patch()));
   const [canUndo, setCanUndo] = createSignal(false);
   const [canRedo, setCanRedo] = createSignal(false);
-  const [status, setStatus] = createSignal<string | null>(null);
+  const [ownStatus, setStatus] = createSignal<string | null>(null);
+  // Why the plug-in does not have the working patch: it is too large, or went unanswered.
+  const [sendError, setSendError] = createSignal<string | null>(null);
+  // A request that went unanswered, until the plug-in answers again.
+  const [noReply, setNoReply] = createSignal<string | null>(null);
+  const status = () => sendError() ?? noReply() ?? ownStatus();
 
   const [presets, setPresets] = createSignal<string[]>([]);
+  // The current preset is the page's own; storage only mirrors it for the next start.
   const [current, setCurrent] = createSignal<string | null>(store.get(KEYS.current));
   const [baseline, setBaseline] = createSignal<string | null>(null);
   const [presetError, setPresetError] = createSignal<string | null>(null);
@@ -63,16 +74,29 @@ export function createEditor(options: EditorOptions) {
 
   let connected = false;
   let sent: string | null = null;
+  let sends = 0;
   history.restart(text());
 
   const invoke = <T>(cmd: string, args?: Record<string, unknown>) =>
     transport ? transport.invoke<T>(cmd, args) : new Promise<T>(() => {});
 
-  /** Sends the working patch when the plug-in does not have this text yet. */
+  /**
+   * Sends the working patch when the plug-in does not have this text yet. The plug-in's
+   * refusals are not shown; a patch it never got (too large to send, or unanswered) is.
+   */
   function sync() {
     if (!connected || text() === sent) return;
-    sent = text();
-    invoke('set_patch', { patch: sent }).catch(() => {});
+    const patchText = (sent = text());
+    const n = ++sends;
+    invoke('set_patch', { patch: patchText }).then(
+      () => {
+        if (n === sends) setSendError(null);
+      },
+      (e) => {
+        if (sent === patchText) sent = null;
+        if (n === sends) setSendError(e instanceof TooLarge || e instanceof NoReply ? message(e) : null);
+      },
+    );
   }
 
   function refreshHistory() {
@@ -150,12 +174,18 @@ export function createEditor(options: EditorOptions) {
     frame(() => {
       invoke<unknown>('live_values').then(
         (reply) => {
+          setNoReply(null);
           live.take(reply);
           setLiveFrame(live.frame);
           options.draw?.();
           displayLoop();
         },
-        () => {}, // the plug-in has gone: the display stops
+        (e) => {
+          // Unanswered: shown, and asked again. Refused: the plug-in has gone, the display stops.
+          if (!(e instanceof NoReply)) return;
+          setNoReply(message(e));
+          displayLoop();
+        },
       );
     });
   }
@@ -191,7 +221,7 @@ export function createEditor(options: EditorOptions) {
       return;
     }
     setPresets(names);
-    const name = store.get(KEYS.current);
+    const name = current();
     if (name === null || !names.includes(name)) {
       setCurrentPreset(null, null);
       return;
@@ -216,6 +246,7 @@ export function createEditor(options: EditorOptions) {
     if (loseWork() && !(await ask(`Load ${quoted(name)}?`, 'Load'))) return;
     try {
       const loaded = readPreset(name, await invoke('preset_read', { name }));
+      if (!canSend('set_patch', { patch: canonicalJson(loaded) })) throw new TooLarge();
       commit(loaded, true);
       setCurrentPreset(name, text());
     } catch (e) {
@@ -223,12 +254,16 @@ export function createEditor(options: EditorOptions) {
     }
   }
 
-  /** Saves under a name the user typed; a listed name is replaced only when confirmed. */
+  /**
+   * Saves under a name the user typed. A listed name, in any letter case, is replaced only when
+   * confirmed, and then under the name as listed, so that no second file appears beside it.
+   */
   async function savePresetAs(name: string) {
     setPresetError(null);
     const listed = listedAs(presets(), name);
-    if (listed !== null && !(await ask(`Replace ${quoted(listed)}?`, 'Replace'))) return false;
-    return writePreset(name);
+    if (listed === null) return writePreset(name);
+    if (!(await ask(`Replace ${quoted(listed)}?`, 'Replace'))) return false;
+    return writePreset(listed);
   }
 
   async function writePreset(name: string) {
@@ -280,7 +315,9 @@ export function createEditor(options: EditorOptions) {
 
   /** The plug-in zooms its web view to the interface size. */
   function zoom(scale: number) {
-    invoke('zoom', { scale }).catch(() => {});
+    invoke('zoom', { scale }).catch((e) => {
+      if (e instanceof NoReply) setNoReply(message(e));
+    });
   }
 
   function restart() {

@@ -33,3 +33,11 @@ export function historyKey(e: KeyLike, focus: FocusLike | null | undefined): 'un
   if (key === 'y' && e.ctrlKey && !e.metaKey) return 'redo';
   return null;
 }
+
+/** Whether a platform name (`navigator.platform`, or the newer `userAgentData.platform`) is macOS. */
+const isMac = (platform: string) => /^mac/i.test(platform.trim());
+
+/** A shortcut with the command key as the platform names it: ⇧⌘Z on macOS, Ctrl+Shift+Z elsewhere. */
+export function shortcut(key: string, shift: boolean, platform: string): string {
+  return isMac(platform) ? `${shift ? '⇧' : ''}⌘${key}` : `Ctrl+${shift ? 'Shift+' : ''}${key}`;
+}

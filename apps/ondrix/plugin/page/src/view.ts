@@ -5,7 +5,7 @@ import type { Editor } from './editor';
 import { type Layout, readLayout } from './layout';
 import type { Param } from './patch/types';
 import { KEYS, readUiScale, type Store } from './storage';
-import { resolveTheme } from './theme';
+import { readThemeChoice, resolveTheme, type ThemeChoice } from './theme';
 import { restyleMeters } from './ui/meters';
 
 export type View = ReturnType<typeof createView>;
@@ -26,7 +26,7 @@ export function createView(editor: Editor, store: Store, root: HTMLElement) {
   const dark = window.matchMedia?.('(prefers-color-scheme: dark)');
   const [systemDark, setSystemDark] = createSignal(dark?.matches ?? true);
   dark?.addEventListener?.('change', (e) => setSystemDark(e.matches));
-  const [themeChoice, setThemeChoice] = createSignal(store.get(KEYS.theme) ?? 'midnight');
+  const [themeChoice, setThemeChoice] = createSignal<ThemeChoice>(readThemeChoice(store.get(KEYS.theme)));
   const theme = () => resolveTheme(themeChoice(), systemDark());
   createEffect(() => {
     root.dataset.theme = theme();
@@ -34,7 +34,7 @@ export function createView(editor: Editor, store: Store, root: HTMLElement) {
   });
 
   function pickTheme(id: string) {
-    setThemeChoice(id);
+    setThemeChoice(readThemeChoice(id));
     store.set(KEYS.theme, id);
   }
 

@@ -1,5 +1,5 @@
 import { describe, expect, it } from 'vitest';
-import { amountAt, amountKey, amountText, dragAmount, round2 } from '../src/controls/amount';
+import { amountAt, amountKey, amountText, barOf, dragAmount, round2 } from '../src/controls/amount';
 import { typedCc, typedChannel } from '../src/controls/output';
 import { padIndex, padValue, stroke } from '../src/controls/pad';
 import {
@@ -57,6 +57,28 @@ describe('amount slider', () => {
     [0.005, false, '1%'],
   ])('shows %f (bipolar %s) as %s', (value, bipolar, text) => {
     expect(amountText(value, bipolar)).toBe(text);
+  });
+});
+
+describe('bars of sliders and meters', () => {
+  it.each([
+    // An output's level of 0 to 1 fills from the left edge: an idle bipolar output (0.5) is
+    // half full, CC 0 is empty, CC 127 full.
+    [0, 0, 0, 0],
+    [0.5, 0, 0, 0.5],
+    [1, 0, 0, 1],
+    [0.25, 0, 0, 0.25],
+    [-0.3, 0, 0, 0],
+    [1.4, 0, 0, 1],
+    // A value of -1 to 1 grows from the middle either way.
+    [0, -1, 0.5, 0],
+    [0.5, -1, 0.5, 0.25],
+    [-0.5, -1, 0.25, 0.25],
+    [-1, -1, 0, 0.5],
+    [-3, -1, 0, 0.5],
+    [Number.NaN, -1, 0.5, 0],
+  ] as const)('%f with minimum %i starts at %f and is %f long', (value, min, start, length) => {
+    expect(barOf(value, min)).toEqual({ start, length });
   });
 });
 
@@ -172,18 +194,24 @@ describe('drawn pad', () => {
 });
 
 describe('typed CC and channel', () => {
+  const CC = 'CC must be a whole number from 0 to 127';
+  const FINE = 'A 14-bit CC must be a whole number from 0 to 31';
   it.each([
-    // text, 14-bit -> stored CC (null: unchanged)
-    ['40', false, 40], ['100', true, 31], ['200', false, 127], ['-3', false, 0], ['12.6', false, 13],
-    ['abc', false, null], ['', false, null], [' 7 ', true, 7],
-  ] as const)('CC %j (14-bit %s) -> %j', (text, fine, cc) => {
-    expect(typedCc(text, fine)).toBe(cc);
+    // text, 14-bit -> stored CC, or why the text changes nothing
+    ['40', false, 40], ['0', false, 0], ['127', false, 127], [' 7 ', true, 7], ['031', true, 31],
+    ['12.6', false, CC], ['0x1F', false, CC], ['1e2', false, CC], ['', false, CC], ['  ', false, CC],
+    ['128', false, CC], ['-1', false, CC], ['+5', false, CC], ['abc', false, CC], ['12 6', false, CC],
+    ['100', true, FINE], ['32', true, FINE], ['1.5', true, FINE],
+  ] as const)('CC %j (14-bit %s) -> %j', (text, fine, expected) => {
+    expect(typedCc(text, fine)).toEqual(typeof expected === 'number' ? { value: expected } : { error: expected });
   });
 
+  const CHANNEL = 'Channel must be a whole number from 1 to 16';
   it.each([
-    ['1', 0], ['16', 15], ['0', 0], ['20', 15], ['3.4', 2], ['x', null],
-  ] as const)('channel %j -> stored %j', (text, channel) => {
-    expect(typedChannel(text)).toBe(channel);
+    ['1', 0], ['16', 15], ['05', 4], ['0', CHANNEL], ['17', CHANNEL], ['1.5', CHANNEL],
+    ['-1', CHANNEL], ['x', CHANNEL], ['', CHANNEL],
+  ] as const)('channel %j -> stored %j', (text, expected) => {
+    expect(typedChannel(text)).toEqual(typeof expected === 'number' ? { value: expected } : { error: expected });
   });
 
   it('offers 14-bit up to CC 31', () => {

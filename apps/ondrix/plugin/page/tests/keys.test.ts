@@ -1,5 +1,5 @@
 import { describe, expect, it } from 'vitest';
-import { historyKey, type KeyLike } from '../src/keys';
+import { historyKey, type KeyLike, shortcut } from '../src/keys';
 
 const press = (key: string, mods: string): KeyLike => ({
   key,
@@ -36,5 +36,19 @@ describe('history keys', () => {
     [null, 'undo'],
   ])('Ctrl+Z in %o is %s', (focus, action) => {
     expect(historyKey(press('z', 'ctrl'), focus)).toBe(action);
+  });
+});
+
+describe('shortcut hints', () => {
+  it.each([
+    ['MacIntel', '⌘Z', '⇧⌘Z'],
+    ['macOS', '⌘Z', '⇧⌘Z'],
+    ['Win32', 'Ctrl+Z', 'Ctrl+Shift+Z'],
+    ['Windows', 'Ctrl+Z', 'Ctrl+Shift+Z'],
+    ['Linux x86_64', 'Ctrl+Z', 'Ctrl+Shift+Z'],
+    ['', 'Ctrl+Z', 'Ctrl+Shift+Z'],
+  ])('on %j undo is %s and redo %s', (platform, undo, redo) => {
+    expect(shortcut('Z', false, platform)).toBe(undo);
+    expect(shortcut('Z', true, platform)).toBe(redo);
   });
 });

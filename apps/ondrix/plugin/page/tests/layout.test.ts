@@ -1,6 +1,6 @@
 import { describe, expect, it } from 'vitest';
 import { DEFAULT_LAYOUT, readLayout } from '../src/layout';
-import { listedScale, resolveTheme } from '../src/theme';
+import { dashSwatch, listedScale, readThemeChoice, resolveTheme } from '../src/theme';
 
 describe('stored layout', () => {
   it.each([
@@ -26,15 +26,24 @@ describe('stored layout', () => {
 
 describe('themes and sizes', () => {
   it.each([
-    [null, true, 'midnight'],
-    ['system', true, 'midnight'],
-    ['system', false, 'daylight'],
-    ['amber', false, 'amber'],
-    ['paper', true, 'paper'],
-    ['neon', false, 'midnight'],
-    ['', false, 'midnight'],
-  ])('%j with a dark system %s is %s', (stored, dark, theme) => {
+    // stored, dark system -> theme applied, choice the menu shows
+    [null, true, 'midnight', 'midnight'],
+    ['system', true, 'midnight', 'system'],
+    ['system', false, 'daylight', 'system'],
+    ['amber', false, 'amber', 'amber'],
+    ['paper', true, 'paper', 'paper'],
+    ['neon', false, 'midnight', 'midnight'],
+    ['', false, 'midnight', 'midnight'],
+    ['Amber', true, 'midnight', 'midnight'],
+  ])('%j with a dark system %s is %s, shown as %s', (stored, dark, theme, shown) => {
     expect(resolveTheme(stored, dark)).toBe(theme);
+    expect(readThemeChoice(stored)).toBe(shown);
+  });
+
+  it('draws a legend swatch with its trace\'s dash pattern', () => {
+    expect(dashSwatch([])).toBe('currentColor');
+    expect(dashSwatch([9, 3, 2, 3])).toBe('repeating-linear-gradient(90deg, currentColor 0px 9px, ' +
+      'transparent 9px 12px, currentColor 12px 14px, transparent 14px 17px)');
   });
 
   it('marks a listed size only', () => {

@@ -30,8 +30,10 @@ describe('preset rules', () => {
 
   it('shows why a preset file cannot be loaded', () => {
     expect(() => readPreset('Bass', '{"sources": [')).toThrow(/^“Bass” can't be read: /);
-    expect(() => readPreset('Bass', '[1, 2]')).toThrow('“Bass” isn\'t a patch');
-    expect(readPreset('Bass', '{}').sources).toHaveLength(16);
+    for (const text of ['[1, 2]', '{}', '{"hello":1}', '{"sources":"x"}', '"patch"', 'null']) {
+      expect(() => readPreset('Bass', text)).toThrow(/^“Bass” isn't a patch$/);
+    }
+    expect(readPreset('Bass', '{"sources":[],"outputs":[]}').sources).toHaveLength(16);
   });
 
   it('asks before replacing a patch that is unsaved or edited', () => {

@@ -59,9 +59,10 @@ void Editor::destroy() {
 }
 
 Failure Editor::set_parent(HostView parent, const std::shared_ptr<ondrix_plugin_core::Core>& core,
-                           std::function<void()> on_patch_changed) {
-    if (parent == nullptr) return NO_WINDOW;
+                           std::function<void()> on_patch_changed, HostLoop* loop) {
+    if (!parent) return NO_WINDOW;
     if (!page_) return NO_EDITOR;
+    if (loop == nullptr && web_view_needs_host_loop()) return NO_HOST_LOOP;
 
     auto handler = std::make_shared<Handler>(Handler{page_, core, std::move(on_patch_changed)});
     WebViewConfig config;
@@ -74,6 +75,7 @@ Failure Editor::set_parent(HostView parent, const std::shared_ptr<ondrix_plugin_
     config.on_message = [weak = std::weak_ptr<Handler>(handler)](std::string_view message) {
         on_message(weak, message);
     };
+    config.loop = loop;
 
     std::unique_ptr<WebView> view = make_web_view(parent, std::move(config));
     if (!view) return NO_WEB_VIEW;
@@ -109,6 +111,11 @@ void Editor::show() {
 
 void Editor::hide() {
     set_hidden(true);
+}
+
+void Editor::pump() {
+    if (!page_) return;
+    if (const auto view = page_->web_view()) view->pump();
 }
 
 void Editor::set_hidden(bool hidden) {

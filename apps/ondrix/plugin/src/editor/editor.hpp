@@ -34,6 +34,9 @@ inline constexpr std::string_view NO_WINDOW = "The host didn't give the editor a
 inline constexpr std::string_view NO_EDITOR = "No editor";
 inline constexpr std::string_view NO_WEB_VIEW = "Couldn't create the editor's web view";
 inline constexpr std::string_view NOT_RESIZED = "Couldn't resize the editor";
+inline constexpr std::string_view NO_HOST_LOOP =
+    "The host can't run the editor: it offers neither clap.posix-fd-support nor "
+    "clap.timer-support";
 
 // A failed call's text, or none.
 using Failure = std::optional<std::string_view>;
@@ -55,12 +58,12 @@ class Editor {
     void create();
     void destroy();
 
-    // Makes the web view inside `parent` (null: the host gave no usable window). Its message
-    // handler passes the page's messages with `core` to handle_message and calls
-    // `on_patch_changed` after each message that changed the patch. On failure the page keeps
-    // the web view it had.
+    // Makes the web view inside `parent` (null: the host gave no usable window), served by
+    // `loop` (null: the host offers no main-thread services). Its message handler passes the
+    // page's messages with `core` to handle_message and calls `on_patch_changed` after each
+    // message that changed the patch. On failure the page keeps the web view it had.
     Failure set_parent(HostView parent, const std::shared_ptr<ondrix_plugin_core::Core>& core,
-                       std::function<void()> on_patch_changed);
+                       std::function<void()> on_patch_changed, HostLoop* loop);
 
     // Stores the size, then resizes the web view if there is one.
     Failure set_size(std::uint32_t width, std::uint32_t height);
@@ -74,6 +77,8 @@ class Editor {
 
     void show();
     void hide();
+    // Lets the web view do the work its host loop watch woke it for.
+    void pump();
 
     // The web view's rectangle for a size.
     static Bounds bounds(std::uint32_t width, std::uint32_t height);

@@ -18,4 +18,7 @@ struct EmbeddedFile {
 // The editor page (page/dist), sorted by path.
 std::span<const EmbeddedFile> page_files();
 
+// The web view helper program, "ondrix-web-view" (Linux).
+std::span<const EmbeddedFile> helper_files();
+
 }  // namespace vantrel_ondrix_plugin::editor

@@ -18,8 +18,16 @@ void set_web_view_factory(WebViewFactory factory) {
 
 std::unique_ptr<WebView> make_web_view(HostView parent, WebViewConfig config) {
     const WebViewFactory& factory = installed_factory();
-    if (!factory) return nullptr;
+    if (!factory) return make_platform_web_view(parent, std::move(config));
     return factory(parent, std::move(config));
+}
+
+bool web_view_needs_host_loop() {
+#if defined(__APPLE__)
+    return false;
+#else
+    return !installed_factory();
+#endif
 }
 
 }  // namespace vantrel_ondrix_plugin::editor

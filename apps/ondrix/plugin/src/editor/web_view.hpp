@@ -1,32 +1,41 @@
 #pragma once
 
-// The system web view as the editor uses it. A platform layer supplies the real one through the
-// process-wide factory; where there is none (Linux), no web view is made and the editor cannot
-// open.
+// The system web view as the editor uses it. A platform layer supplies the real one as the
+// process-wide default factory (on Linux: WebKitGTK in a helper process); tests install their own.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "editor/bounds.hpp"
 #include "editor/serve.hpp"
 
 namespace vantrel_ondrix_plugin::editor {
-
-// A rectangle in logical units (points), relative to the parent view.
-struct Bounds {
-    double x = 0.0;
-    double y = 0.0;
-    double width = 0.0;
-    double height = 0.0;
-    friend bool operator==(const Bounds&, const Bounds&) = default;
-};
 
 // A script the web view runs when each document starts.
 struct UserScript {
     std::string source;
     bool main_frame_only = false;
+};
+
+// What the host lends a web view on its main thread: a watch on a file descriptor (where the host
+// can only run timers, a steady poll instead) after which the editor pumps the web view, and the
+// host's log. Thread: main thread. Owner: the plug-in instance; it outlives every web view made
+// with it.
+class HostLoop {
+  public:
+    virtual ~HostLoop() = default;
+
+    // Has the web view pumped when `fd` is readable, and also when it is writable while
+    // `writable`; a second call changes what the watch of `fd` waits for. False when the host
+    // refused.
+    virtual bool watch(int fd, bool writable) = 0;
+    virtual void unwatch(int fd) = 0;
+    // A line in the host's log, as an error.
+    virtual void log(std::string_view message) = 0;
 };
 
 // Everything a web view is made with, in the order it is set up. The two callbacks run on the
@@ -42,6 +51,8 @@ struct WebViewConfig {
     // The message handler: the page's posts under this name go to on_message.
     std::string handler;
     std::function<void(std::string_view message)> on_message;
+    // The host's main-thread services; null where the host offers none.
+    HostLoop* loop = nullptr;
 };
 
 // One web view, a child of the host's view. Thread: main thread only. Owner: the editor page
@@ -56,20 +67,34 @@ class WebView {
     virtual void set_page_zoom(double factor) = 0;
     // Runs a script in the page, without waiting for its result; failures are the page's.
     virtual void evaluate_script(std::string_view script) = 0;
+    // Does the work the host loop's watch woke it for.
+    virtual void pump() {}
 };
 
-// The host's parent view of a window (an NSView on macOS).
+// The host's parent view of a window: an NSView on macOS, an X11 window id on Linux.
+#if defined(__APPLE__)
 using HostView = void*;
+#else
+using HostView = std::uint64_t;
+#endif
 
 // Makes a web view inside `parent`; null when it cannot. Thread: main thread.
 using WebViewFactory =
     std::function<std::unique_ptr<WebView>(HostView parent, WebViewConfig config)>;
 
-// Installs the process-wide factory; an empty one restores the default, which makes none.
+// Installs the process-wide factory; an empty one restores the platform's default.
 // Thread: main thread.
 void set_web_view_factory(WebViewFactory factory);
 
 // A web view from the installed factory, or null. Thread: main thread.
 std::unique_ptr<WebView> make_web_view(HostView parent, WebViewConfig config);
+
+// True when the factory in use needs the config's host loop to run a web view (the platform's
+// default on Linux). Thread: main thread.
+bool web_view_needs_host_loop();
+
+// The platform's own web view (WebKitGTK in a helper process on Linux), or null where it cannot
+// be made; its failures go to the config's host loop log. Thread: main thread.
+std::unique_ptr<WebView> make_platform_web_view(HostView parent, WebViewConfig config);
 
 }  // namespace vantrel_ondrix_plugin::editor

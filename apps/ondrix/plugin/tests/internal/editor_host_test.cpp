@@ -33,8 +33,8 @@ using vantrel_ondrix_plugin::PluginBoxInner;
 using vantrel_ondrix_plugin::PluginDescriptor;
 using vantrel_ondrix_plugin::PluginInstance;
 
-int host_view;
-const clap_window_t WINDOW{CLAP_WINDOW_API_COCOA, {&host_view}};
+constexpr clap_xwnd HOST_WINDOW = 0x2a;
+const clap_window_t WINDOW{CLAP_WINDOW_API_X11, {.x11 = HOST_WINDOW}};
 const clap_plugin_gui_t& gui = vantrel_ondrix_plugin::GUI;
 
 std::string invoke(const std::string& cmd, const nlohmann::json& args = nlohmann::json::object(),
@@ -57,7 +57,7 @@ class EditorHost : public ::testing::Test {
     PluginBoxInner& inner() { return *static_cast<PluginBoxInner*>(p->plugin_data); }
     long core_uses() { return inner().shared->core.use_count(); }
     void open() {
-        ASSERT_TRUE(gui.create(p, CLAP_WINDOW_API_COCOA, false));
+        ASSERT_TRUE(gui.create(p, CLAP_WINDOW_API_X11, false));
         ASSERT_TRUE(gui.set_parent(p, &WINDOW));
     }
     // Posts `message` as the page in `view` would.
@@ -77,7 +77,7 @@ TEST_F(EditorHost, TheWebViewIsMadeForThePluginPage) {
     open();
     ASSERT_EQ(recorder.views.size(), 1u);
     const ViewRecord& view = *recorder.views[0];
-    EXPECT_EQ(view.parent, &host_view);
+    EXPECT_EQ(view.parent, HOST_WINDOW);
     EXPECT_EQ(view.config.scheme, "ondrix");
     ASSERT_EQ(view.config.scripts.size(), 2u);
     EXPECT_EQ(view.config.scripts[0].source, "window.__VANTREL_PLUGIN__ = true");
@@ -100,7 +100,7 @@ TEST_F(EditorHost, TheWebViewIsMadeForThePluginPage) {
 }
 
 TEST_F(EditorHost, SizeShowAndHideReachTheWebView) {
-    ASSERT_TRUE(gui.create(p, CLAP_WINDOW_API_COCOA, false));
+    ASSERT_TRUE(gui.create(p, CLAP_WINDOW_API_X11, false));
     ASSERT_TRUE(gui.set_size(p, 1000, 640));
     ASSERT_TRUE(gui.set_parent(p, &WINDOW));
     ViewRecord& view = *recorder.current();
@@ -198,7 +198,7 @@ TEST_F(EditorHost, EveryReleaseLetsGoOfTheWebViewThePageAndTheCore) {
     } cases[] = {
         {"gui destroy", [](const clap_plugin_t* plugin) { gui.destroy(plugin); }},
         {"create again",
-         [](const clap_plugin_t* plugin) { gui.create(plugin, CLAP_WINDOW_API_COCOA, false); }},
+         [](const clap_plugin_t* plugin) { gui.create(plugin, CLAP_WINDOW_API_X11, false); }},
         {"set_parent again", [](const clap_plugin_t* plugin) { gui.set_parent(plugin, &WINDOW); }},
     };
     for (const auto& c : cases) {
@@ -306,7 +306,7 @@ TEST_F(EditorHost, AHostWithoutStateIsNotTold) {
     stateless.offers_state = false;
     const clap_plugin_t* plugin = PluginInstance::create(stateless.raw(), descriptor.raw());
     ASSERT_TRUE(plugin->init(plugin));
-    ASSERT_TRUE(gui.create(plugin, CLAP_WINDOW_API_COCOA, false));
+    ASSERT_TRUE(gui.create(plugin, CLAP_WINDOW_API_X11, false));
     ASSERT_TRUE(gui.set_parent(plugin, &WINDOW));
     post(invoke("set_patch", {{"patch", CONSTANT_PATCH}}));
     EXPECT_EQ(recorder.current()->scripts.size(), 1u);
@@ -319,7 +319,7 @@ const clap_plugin_t* constructing = nullptr;
 std::vector<bool> during_init;
 
 OndrixPlugin::Parts gui_calling_constructor(const clap_host_t* host) {
-    during_init = {gui.create(constructing, CLAP_WINDOW_API_COCOA, false),
+    during_init = {gui.create(constructing, CLAP_WINDOW_API_X11, false),
                    gui.set_parent(constructing, &WINDOW), gui.show(constructing)};
     return OndrixPlugin::construct(host);
 }
@@ -352,7 +352,7 @@ TEST(EditorHostStates, GuiCallsDuringAndAfterAFailedInitAreRefused) {
             EXPECT_EQ(during_init, std::vector<bool>(3, false));
         } else {
             host.lines.clear();
-            EXPECT_FALSE(gui.create(p, CLAP_WINDOW_API_COCOA, false));
+            EXPECT_FALSE(gui.create(p, CLAP_WINDOW_API_X11, false));
             EXPECT_FALSE(gui.set_parent(p, &WINDOW));
             EXPECT_FALSE(gui.show(p));
         }

@@ -47,3 +47,14 @@ export function amountText(value: number, bipolar: boolean): string {
   if (pct === 0) return '\u00B7';
   return `${bipolar && pct > 0 ? '+' : ''}${pct}%`;
 }
+
+/**
+ * Where the bar that shows a value starts and how long it is, as fractions of its track: a
+ * value of -1 to 1 grows from the middle, a value of 0 to 1 (`min` 0) from the left edge.
+ * Amount sliders and the live meters draw their bars by it.
+ */
+export function barOf(value: number, min: 0 | -1): { start: number; length: number } {
+  const v = clamp(Number.isFinite(value) ? value : 0, min, 1);
+  if (min === 0) return { start: 0, length: v };
+  return v >= 0 ? { start: 0.5, length: v / 2 } : { start: 0.5 + v / 2, length: -v / 2 };
+}

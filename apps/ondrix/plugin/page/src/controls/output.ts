@@ -1,27 +1,30 @@
 // Typed MIDI fields of an output, and what it can send.
-import { clamp } from './amount';
 
-/** A typed number, rounded; null when it is not a number. */
-function typed(text: string): number | null {
+/** What a typed number field holds: a value to store, or why the text is not one. */
+export type Typed = { value: number } | { error: string };
+
+/** A whole number from `low` to `high` written in decimal digits (spaces around allowed). */
+function wholeNumber(text: string, low: number, high: number, field: string): Typed {
   const t = text.trim();
-  if (t === '') return null;
   const n = Number(t);
-  return Number.isFinite(n) ? Math.round(n) : null;
+  if (!/^[0-9]+$/.test(t) || n < low || n > high) {
+    return { error: `${field} must be a whole number from ${low} to ${high}` };
+  }
+  return { value: n };
 }
 
 /** Highest controller: 127, or 31 in 14-bit (the pair is cc and cc + 32). */
 export const ccLimit = (fine: boolean) => (fine ? 31 : 127);
 
-/** A typed controller number, clamped; null leaves the field unchanged. */
-export function typedCc(text: string, fine: boolean): number | null {
-  const n = typed(text);
-  return n === null ? null : clamp(n, 0, ccLimit(fine));
+/** A typed controller number. */
+export function typedCc(text: string, fine: boolean): Typed {
+  return wholeNumber(text, 0, ccLimit(fine), fine ? 'A 14-bit CC' : 'CC');
 }
 
-/** A typed channel as shown (1..16), as stored (0..15); null leaves it unchanged. */
-export function typedChannel(text: string): number | null {
-  const n = typed(text);
-  return n === null ? null : clamp(n, 1, 16) - 1;
+/** A typed channel as shown (1..16), as stored (0..15). */
+export function typedChannel(text: string): Typed {
+  const typed = wholeNumber(text, 1, 16, 'Channel');
+  return 'value' in typed ? { value: typed.value - 1 } : typed;
 }
 
 export const CLOCK_RATES: readonly { ppqn: number; label: string }[] = [

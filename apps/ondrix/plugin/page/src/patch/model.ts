@@ -1,4 +1,5 @@
 // New sources and outputs, and the two patches a user can start from.
+import { outputDefaults, sourceDefaults } from './format';
 import { sineTable, startValues } from './shapes';
 import type { Output, Patch, Route, Shape, ShapeKind, Source } from './types';
 import { OUTPUT_COUNT, SOURCE_COUNT } from './types';
@@ -8,39 +9,20 @@ export function newSource(n: number): Source {
   return sourceOf({ kind: 'sine' }, n, false);
 }
 
+/** The plug-in's defaults, but with the shape's own start values for its two controls. */
 function sourceOf(shape: Shape, n: number, enabled: boolean): Source {
   return {
+    ...sourceDefaults(),
     enabled,
     shape,
     rate: { mode: 'free', hz: 0.25 * (n + 1) },
-    phase: 0,
     ...startValues(shape),
-    spread: 1,
-    depth: 1,
-    offset: 0,
-    unipolar: false,
-    smooth: 0,
-    rough: 0,
-    bits: 0,
   };
 }
 
-/** The output in slot n: disabled, MIDI CC 16 + n on channel 1. */
+/** The output in slot n: the plug-in's defaults, disabled, MIDI CC 16 + n on channel 1. */
 export function newOutput(n: number): Output {
-  return {
-    enabled: false,
-    channel: 0,
-    cc: 16 + n,
-    fine: false,
-    bipolar: true,
-    offset: 0,
-    dest: { kind: 'midi' },
-    signal: { kind: 'routed' },
-    volts: [-5, 5],
-    threshold: 0.5,
-    gateVolts: 5,
-    quantize: null,
-  };
+  return { ...outputDefaults(), enabled: false, cc: 16 + n };
 }
 
 const STARTER_SHAPES: ShapeKind[] = [

@@ -1,5 +1,5 @@
 // The amount slider: -1 to 1 with the bar from the middle, or 0 to 1 when `min` is 0.
-import { amountAt, amountKey, amountText, clamp, dragAmount, round2 } from '../controls/amount';
+import { amountAt, amountKey, amountText, barOf, dragAmount, round2 } from '../controls/amount';
 
 export interface AmountProps {
   value: number;
@@ -26,9 +26,8 @@ export function AmountSlider(props: AmountProps) {
   };
 
   const fill = () => {
-    const v = clamp(props.value, min(), 1);
-    if (!bipolar()) return { left: '0%', width: `${v * 100}%` };
-    return v >= 0 ? { left: '50%', width: `${v * 50}%` } : { left: `${50 + v * 50}%`, width: `${-v * 50}%` };
+    const bar = barOf(props.value, min());
+    return { left: `${bar.start * 100}%`, width: `${bar.length * 100}%` };
   };
 
   return (

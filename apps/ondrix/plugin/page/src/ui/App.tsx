@@ -1,5 +1,6 @@
-import { createSignal, For, Show } from 'solid-js';
+import { createEffect, createSignal, For, onCleanup, Show } from 'solid-js';
 import type { Editor } from '../editor';
+import { shortcut } from '../keys';
 import { within } from '../layout';
 import { listedScale, THEME_LABELS, THEMES, UI_SCALES } from '../theme';
 import type { View } from '../view';
@@ -10,18 +11,49 @@ import { BottomView } from './Routing';
 import { Scope } from './Scope';
 import { SourceEditor } from './SourceEditor';
 
+/**
+ * The least room, in CSS pixels, each area keeps when the window (or a large interface size)
+ * leaves less than the stored widths and share ask for: the side panels give way, down to these,
+ * so that the centre keeps its own and at least 28 % of the width. Together they fit a
+ * 900 x 560 window at 150 % (600 x 373 CSS pixels).
+ */
+const LEAST = { left: 185, centre: 170, right: 230, scope: 96, routing: 96 };
+
+const PLATFORM =
+  (navigator as { userAgentData?: { platform?: string } }).userAgentData?.platform || navigator.platform;
+
 const RESTART_TIP =
   'Every source back to the start of its cycle, together (like a reset on a modular)';
 
 function NewPatchMenu(props: { editor: Editor }) {
   const [open, setOpen] = createSignal(false);
+  let menu!: HTMLSpanElement;
+  let button!: HTMLButtonElement;
   const choose = (kind: 'starter' | 'empty') => {
     setOpen(false);
     void props.editor.newPatch(kind);
   };
+  // While open, Escape or a press anywhere else closes it; the press still does its own work.
+  createEffect(() => {
+    if (!open()) return;
+    const press = (e: PointerEvent) => {
+      if (!menu.contains(e.target as Node)) setOpen(false);
+    };
+    const key = (e: KeyboardEvent) => {
+      if (e.key !== 'Escape') return;
+      setOpen(false);
+      button.focus();
+    };
+    document.addEventListener('pointerdown', press, true);
+    document.addEventListener('keydown', key);
+    onCleanup(() => {
+      document.removeEventListener('pointerdown', press, true);
+      document.removeEventListener('keydown', key);
+    });
+  });
   return (
-    <span class="menu">
-      <button type="button" aria-haspopup="menu" aria-expanded={open()}
+    <span class="menu" ref={menu}>
+      <button type="button" ref={button} aria-haspopup="menu" aria-expanded={open()}
         onClick={() => setOpen(!open())}>
         New patch
       </button>
@@ -79,22 +111,26 @@ export function App(props: { editor: Editor; view: View; Dialog: () => unknown }
   const columns = () => {
     const l = layout();
     return [
-      l.leftOpen ? `${l.leftWidth}px 5px` : '',
-      'minmax(0, 1fr)',
-      l.rightOpen ? `5px ${l.rightWidth}px` : '',
+      l.leftOpen ? `minmax(${LEAST.left}px, ${l.leftWidth}px) 5px` : '',
+      `minmax(max(${LEAST.centre}px, 28%), 1fr)`,
+      l.rightOpen ? `5px minmax(${LEAST.right}px, ${l.rightWidth}px)` : '',
     ].join(' ');
+  };
+  const rows = () => {
+    const share = layout().share;
+    return `minmax(${LEAST.scope}px, ${share}fr) 5px minmax(${LEAST.routing}px, ${1 - share}fr)`;
   };
 
   return (
     <div class="app">
       <header class="toolbar">
-        <h1><span class="logo" aria-hidden="true" />Vantrel Ondrix</h1>
+        <h1 title="Vantrel Ondrix"><span class="logo" aria-hidden="true" /><span class="title">Vantrel Ondrix</span></h1>
         <NewPatchMenu editor={editor} />
-        <button type="button" title="Undo (Ctrl+Z)" disabled={!editor.canUndo()}
+        <button type="button" title={`Undo (${shortcut('Z', false, PLATFORM)})`} disabled={!editor.canUndo()}
           onClick={() => editor.undo()}>
           Undo
         </button>
-        <button type="button" title="Redo (Ctrl+Shift+Z)" disabled={!editor.canRedo()}
+        <button type="button" title={`Redo (${shortcut('Z', true, PLATFORM)})`} disabled={!editor.canRedo()}
           onClick={() => editor.redo()}>
           Redo
         </button>
@@ -134,7 +170,7 @@ export function App(props: { editor: Editor; view: View; Dialog: () => unknown }
         </Show>
 
         <div class="centre" ref={centre}
-          style={{ 'grid-template-rows': `minmax(0, ${layout().share}fr) 5px minmax(0, ${1 - layout().share}fr)` }}>
+          style={{ 'grid-template-rows': rows() }}>
           <Scope editor={editor} view={view} />
           <Splitter vertical label="Scope height" onStart={remember}
             onDrag={(_, dy) => view.setLayout({ share: within('share', start.share + dy / centre.clientHeight) })}

@@ -80,7 +80,8 @@ function ListSection(props: {
         {/* Made again when the number of rows changes. */}
         <Show when={props.items.length} keyed>
           {(count) => (
-            <MeterColumn count={count} width={36} read={(row) => props.live(props.items[row] ?? 0)} />
+            <MeterColumn count={count} width={36} min={props.noun === 'source' ? -1 : 0}
+              read={(row) => props.live(props.items[row] ?? 0)} />
           )}
         </Show>
       </div>

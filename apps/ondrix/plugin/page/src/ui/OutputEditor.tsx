@@ -1,6 +1,6 @@
 // The right panel's output tab: the selected output's MIDI settings and what it sends.
-import { For, Show } from 'solid-js';
-import { CLOCK_RATES, SENDS, typedCc, typedChannel } from '../controls/output';
+import { createEffect, createSignal, For, on, Show } from 'solid-js';
+import { CLOCK_RATES, SENDS, type Typed, typedCc, typedChannel } from '../controls/output';
 import type { Editor } from '../editor';
 import { canBeFine, editOutput, setFine, setSignal } from '../patch/edits';
 import type { Output, Signal } from '../patch/types';
@@ -8,27 +8,42 @@ import type { View } from '../view';
 import { AmountSlider } from './AmountSlider';
 
 /**
- * A typed number: each keystroke that reads as a number changes the patch at once; Enter or
- * leaving the field commits, and the field then shows what the patch holds.
+ * A typed number. The field shows the text as typed; Enter or leaving the field commits it when
+ * `read` takes it. A text it refuses changes nothing: `onError` says why, and leaving the field
+ * puts back what the patch holds.
  */
 function NumberField(props: {
   label: string;
   value: number;
-  onInput(text: string): void;
-  onEnd(): void;
+  read(text: string): Typed;
+  onCommit(value: number): void;
+  onError(error: string | null): void;
 }) {
+  const [refused, setRefused] = createSignal(false);
+  /** True when the text was taken. */
+  const end = (field: HTMLInputElement, leaving: boolean) => {
+    const typed = props.read(field.value);
+    if ('error' in typed) {
+      props.onError(typed.error);
+      if (leaving) field.value = String(props.value);
+      setRefused(!leaving);
+      return false;
+    }
+    setRefused(false);
+    props.onError(null);
+    props.onCommit(typed.value);
+    field.value = String(props.value);
+    return true;
+  };
   return (
     <label class="field number">
       <span>{props.label}</span>
       <input type="text" inputmode="numeric" aria-label={props.label} value={props.value}
-        onInput={(e) => props.onInput(e.currentTarget.value)}
+        aria-invalid={refused()}
         onKeyDown={(e) => {
-          if (e.key === 'Enter') e.currentTarget.blur();
+          if (e.key === 'Enter' && end(e.currentTarget, false)) e.currentTarget.blur();
         }}
-        onBlur={(e) => {
-          props.onEnd();
-          e.currentTarget.value = String(props.value);
-        }} />
+        onBlur={(e) => end(e.currentTarget, true)} />
     </label>
   );
 }
@@ -38,7 +53,9 @@ export function OutputEditor(props: { editor: Editor; view: View }) {
   const o = () => props.view.output();
   const out = () => editor.patch().outputs[o()];
   const edit = (change: Partial<Output>) => editOutput(editor.patch(), o(), change);
-  const end = () => editor.commit(editor.patch());
+  // Why the last typed CC or channel was refused; gone with the next one taken or another output.
+  const [typedError, setTypedError] = createSignal<string | null>(null);
+  createEffect(on(o, () => setTypedError(null), { defer: true }));
 
   return (
     <div class="editor-form">
@@ -52,22 +69,21 @@ export function OutputEditor(props: { editor: Editor; view: View }) {
       </header>
 
       <div class="field-row">
-        <NumberField label="CC" value={out().cc} onEnd={end}
-          onInput={(text) => {
-            const cc = typedCc(text, out().fine);
-            if (cc !== null) editor.change(edit({ cc }));
-          }} />
+        <NumberField label="CC" value={out().cc} onError={setTypedError}
+          read={(text) => typedCc(text, out().fine)}
+          onCommit={(cc) => editor.commit(edit({ cc }))} />
         <label class="check" title={canBeFine(out().cc) ? 'CC and CC + 32' : 'Only for CC 0 to 31'}>
           <input type="checkbox" checked={out().fine} disabled={!out().fine && !canBeFine(out().cc)}
             onChange={(e) => editor.commit(setFine(editor.patch(), o(), e.currentTarget.checked))} />
           14-bit
         </label>
-        <NumberField label="Channel" value={out().channel + 1} onEnd={end}
-          onInput={(text) => {
-            const channel = typedChannel(text);
-            if (channel !== null) editor.change(edit({ channel }));
-          }} />
+        <NumberField label="Channel" value={out().channel + 1} onError={setTypedError}
+          read={typedChannel}
+          onCommit={(channel) => editor.commit(edit({ channel }))} />
       </div>
+      <Show when={typedError()}>
+        <p class="error field-error" role="alert">{typedError()}</p>
+      </Show>
 
       <label class="field">
         <span>Sends</span>

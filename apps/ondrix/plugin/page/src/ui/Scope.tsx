@@ -4,8 +4,10 @@ import { gridLines, scopeRange } from '../controls/scope';
 import type { Editor } from '../editor';
 import { SHAPES } from '../patch/shapes';
 import { TAP_COUNT } from '../patch/types';
+import { tapDash } from '../theme';
 import type { View } from '../view';
 import { redrawOnResize, surface } from './canvas';
+import { TapLabel } from './TapLabel';
 
 export function Scope(props: { editor: Editor; view: View }) {
   const editor = props.editor;
@@ -13,6 +15,7 @@ export function Scope(props: { editor: Editor; view: View }) {
 
   function draw() {
     const s = props.view.source();
+    const theme = props.view.theme();
     const source = editor.patch().sources[s];
     const sheet = surface(canvas);
     if (!sheet) return;
@@ -38,6 +41,7 @@ export function Scope(props: { editor: Editor; view: View }) {
     for (let t = TAP_COUNT - 1; t >= 0; t--) {
       const trace = traces[t];
       ctx.strokeStyle = style.getPropertyValue(`--tap${t}`);
+      ctx.setLineDash(tapDash(theme, t));
       ctx.beginPath();
       for (let i = 0; i < trace.length; i++) {
         const x = 28 + (i / (trace.length - 1)) * (w - 28);
@@ -46,6 +50,7 @@ export function Scope(props: { editor: Editor; view: View }) {
       }
       ctx.stroke();
     }
+    ctx.setLineDash([]);
   }
 
   redrawOnResize(() => canvas, draw);
@@ -61,7 +66,7 @@ export function Scope(props: { editor: Editor; view: View }) {
       <header class="scope-head">
         <h2>Source {props.view.source() + 1} · {SHAPES[source().shape.kind].label}</h2>
         <span class="legend">
-          {SHAPES[source().shape.kind].taps.map((name, t) => <span class={`tap tap${t}`}>{name}</span>)}
+          {SHAPES[source().shape.kind].taps.map((name, t) => <TapLabel tap={t} name={name} theme={props.view.theme()} />)}
         </span>
       </header>
       <canvas ref={canvas} class="scope-canvas" aria-label="Scope" />

@@ -12,6 +12,7 @@ import type { Motion, Param, Patch, ShapeKind, Source } from '../patch/types';
 import type { View } from '../view';
 import { AmountSlider } from './AmountSlider';
 import { DrawnPad } from './DrawnPad';
+import { TapLabel } from './TapLabel';
 
 const RESOLUTIONS = [0, 8, 6, 4, 3, 2];
 
@@ -30,6 +31,7 @@ function Position(props: {
     <label class="position">
       <span class="amount-label">{props.label}</span>
       <input type="range" min="0" max="1" step="0.001" value={props.value} aria-label={props.label}
+        style={{ '--fill': `${props.value * 100}%` }}
         onInput={(e) => props.onInput(e.currentTarget.valueAsNumber)}
         onChange={() => props.onCommit()} />
       <span class="amount-value">{props.text}</span>
@@ -119,7 +121,7 @@ export function SourceEditor(props: { editor: Editor; view: View }) {
       </Show>
 
       <div class="taps" aria-label="Taps">
-        <For each={taps()}>{(name, t) => <span class={`tap tap${t()}`}>{name}</span>}</For>
+        <For each={taps()}>{(name, t) => <TapLabel tap={t()} name={name} theme={props.view.theme()} />}</For>
       </div>
 
       <div class="controls-grid">

@@ -12,7 +12,8 @@
 namespace {
 
 // The module's factory. The library, the contexts and the factory record live until the module
-// is unloaded; the factory itself until the host releases it last.
+// is unloaded; the factory itself until the host releases it last. The log lines of finding the
+// plug-in and building the factory carry this file and the line of the call below.
 Steinberg::IPluginFactory* GetPluginFactoryEntryPoint() {
     static Clap::Library gClapLibrary;
     static Vst3Adapter::CreationContexts gCreationContexts;
