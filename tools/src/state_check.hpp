@@ -10,10 +10,12 @@ namespace ondrix_tools {
 
 // Each with the line and column in the file itself.
 struct StateCheck {
-    // Why the plug-in refuses the file: the bound on its size, the JSON parser's message or the
-    // patch reader's. Empty when it takes the file.
+    // Why the plug-in refuses the file: the bound on its size, the JSON parser's message, the
+    // patch reader's, or a patch whose saved state would pass the bound (the texts of
+    // ondrix_plugin_core::state_refusal). Empty when it takes the file.
     std::string error;
-    // What in the patch plays other than it reads (Patch::from_json_text), up to the error.
+    // What in the patch plays other than it reads, up to the error: the keys the reader ignores,
+    // a key given twice, an output's channel or controller sent as another.
     std::vector<std::string> warnings;
 };
 

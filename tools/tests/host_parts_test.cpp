@@ -138,8 +138,9 @@ TEST(StateDocument, WrapsABarePatchAndKeepsAStateDocument) {
 
 TEST(StateCheck, ThePatchReaderSaysWhereInTheFile) {
     const std::string source = R"({"shape":{"kind":"sine"},"rate":{"mode":"free","hz":1}})";
-    // Under the bound as read; saved, "1e9" becomes "1000000000.0".
-    std::string saved_over_the_bound = R"({"sources":[],"outputs":[],"spare":[1e9)";
+    // Under the bound as read; saved, "1e9" becomes "1000000000.0". The note key "about" is
+    // ignored without a warning.
+    std::string saved_over_the_bound = R"({"sources":[],"outputs":[],"about":[1e9)";
     while (saved_over_the_bound.size() < 4 * 1024 * 1024 - 64) saved_over_the_bound += ",1e9";
     saved_over_the_bound += "]}";
     // A bare patch that the host's wrapping alone takes over the bound.
@@ -182,6 +183,7 @@ TEST(StateCheck, ThePatchReaderSaysWhereInTheFile) {
         {"\xEF\xBB\xBF{\"patch\": null}", "expected value at line 1 column 1"},
         {"{\"sources\": [", "EOF while parsing a list at line 1 column 13"},
         {R"({"patch": null})", ""},
+        {"null", ""},  // wrapped, no patch: the plug-in keeps the one it plays
         {R"({"sources": [], "outputs": []})", ""},
         {std::string(4 * 1024 * 1024 + 1, ' '),
          "it is larger than 4 MiB, the most the plug-in reads as a state"},

@@ -40,6 +40,11 @@ std::vector<std::string> about_controller(std::uint8_t cc) {
     return said;
 }
 
+std::string about_repeated_key(std::string_view key) {
+    return "the key " + json::messages::quoted(key) +
+           " is given again later in its object, and only the last is read";
+}
+
 std::vector<std::string> of_notes(std::string_view text, const json::Notes& notes) {
     std::vector<std::pair<std::size_t, std::string>> placed;
     for (const auto& ignored : notes.ignored_keys) {
