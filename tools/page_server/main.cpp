@@ -18,7 +18,7 @@
 //                                   document served runs them first, in order (for browsers
 //                                   driven without init scripts); answers {"ok":bool}
 //   GET  /__test/start-scripts/N    the Nth of those scripts
-// A malformed request, or a body over 1 MiB, gets 400.
+// A malformed request, or a body over 16 MiB (MAX_BODY_SIZE), gets 400.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
