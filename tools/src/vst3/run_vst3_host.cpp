@@ -203,8 +203,8 @@ Event note_event(const NoteIn& note, bool on, std::int32_t offset) {
 
 // The steps after the module is open; returns false with error set at the first that fails.
 bool run_component(const HostOptions& options, const Vst3Module& module, RunFiles& files,
-                   const std::vector<NoteIn>& notes, AudioOutputs audio_outputs,
-                   std::ostream& out, std::string& error) {
+                   const std::vector<NoteIn>& notes, AudioOutputs audio_outputs, std::ostream& out,
+                   std::string& error) {
     const std::optional<StateFile>& state = files.state;
     IPluginFactory& factory = module.factory();
     std::optional<PClassInfo> audio_class;

@@ -1,6 +1,5 @@
 #include "patch_text.hpp"
 
-#include <algorithm>
 #include <cstddef>
 #include <iterator>
 #include <unordered_map>
