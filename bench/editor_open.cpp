@@ -29,6 +29,7 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 using namespace ondrix_plugin_testing;
+using namespace ondrix_host_testing;
 namespace editor = vantrel_ondrix_plugin::editor;
 
 // Kibibytes of a /proc/PID/smaps_rollup line ("Rss:", "Pss:").

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace ondrix_plugin_testing {
+namespace ondrix_host_testing {
 
 struct ProcessInfo {
     pid_t pid = 0;
@@ -31,4 +31,4 @@ void become_subreaper();
 // `limit`; returns those still running after it.
 std::vector<pid_t> still_running(const std::vector<pid_t>& pids, std::chrono::milliseconds limit);
 
-}  // namespace ondrix_plugin_testing
+}  // namespace ondrix_host_testing

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <thread>
 
-namespace ondrix_plugin_testing {
+namespace ondrix_host_testing {
 namespace {
 
 // /proc/PID/stat: "pid (name) state ppid pgrp ..."; the name may hold spaces and parentheses.
@@ -77,4 +77,4 @@ std::vector<pid_t> still_running(const std::vector<pid_t>& pids, std::chrono::mi
     }
 }
 
-}  // namespace ondrix_plugin_testing
+}  // namespace ondrix_host_testing

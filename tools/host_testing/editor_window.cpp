@@ -1,0 +1,58 @@
+#include "editor_window.hpp"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "processes.hpp"
+
+namespace ondrix_host_testing {
+
+using namespace std::chrono_literals;
+
+std::vector<pid_t> EditorWindow::helpers() {
+    return children_named(getpid(), HELPER);
+}
+
+bool EditorWindow::wait_for_child(int width, int height, bool viewable) {
+    return loop.run_until(
+        [&] {
+            const auto children = parent.children();
+            return std::any_of(children.begin(), children.end(), [&](const ChildWindow& c) {
+                return c.viewable == viewable && c.width == width && c.height == height;
+            });
+        },
+        PAGE_LIMIT);
+}
+
+bool EditorWindow::wait_for_page(const std::string& name) {
+    const std::string path = std::string(ONDRIX_SCREENSHOT_DIR) + "/" + name + ".png";
+    std::filesystem::create_directories(ONDRIX_SCREENSHOT_DIR);
+    const auto drawn = [&] { return parent.screenshot(path) > 64; };
+    bool done = false;
+    const auto deadline = std::chrono::steady_clock::now() + PAGE_LIMIT;
+    while (!done && std::chrono::steady_clock::now() < deadline) {
+        loop.run_for(200ms);
+        done = drawn();
+    }
+    // Once more after the page settled, for the picture.
+    loop.run_for(300ms);
+    drawn();
+    return done;
+}
+
+bool EditorWindow::wait_for_no_child(std::chrono::milliseconds limit) {
+    return loop.run_until([&] { return parent.children().empty(); }, limit);
+}
+
+std::string test_name() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "." + info->name();
+    std::replace(name.begin(), name.end(), '/', '-');
+    return name;
+}
+
+}  // namespace ondrix_host_testing
