@@ -231,6 +231,13 @@ tresult PLUGIN_API WrappedView::removed() {
     if (std::exchange(waitingParent, nullptr) != nullptr) {
         refuseWithoutRunLoop(__LINE__, __func__);
     }
+    // The host destroys its window next. An X11 window goes with its parent, from under the
+    // editor still drawing in it (its X requests then fail): the editor is closed first, and
+    // the next attached makes it again, in the size the host last saw.
+    if (attachedToParent && sameText(Clap::editorWindowApi, CLAP_WINDOW_API_X11)) {
+        gui->destroy(plugin);
+        created = false;
+    }
     attachedToParent = false;
     window.ptr = nullptr;
     return kResultOk;
