@@ -58,6 +58,10 @@ std::vector<ProcessInfo> group_members(pid_t group) {
     return found;
 }
 
+bool process_gone(pid_t pid) {
+    return !std::filesystem::exists("/proc/" + std::to_string(pid));
+}
+
 void become_subreaper() {
     prctl(PR_SET_CHILD_SUBREAPER, 1);
 }

@@ -24,6 +24,9 @@ std::vector<pid_t> children_named(pid_t parent, const std::string& name);
 // Every process in the group `group`, zombies included.
 std::vector<ProcessInfo> group_members(pid_t group);
 
+// No process `pid` exists, not even a zombie (it ended and was reaped).
+bool process_gone(pid_t pid);
+
 // Makes this process the reaper of the orphans of its descendants, so that processes which
 // outlive their parent stay visible to the test (and are reaped by it).
 void become_subreaper();
