@@ -4,14 +4,32 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include <gtest/gtest.h>
 
 #include "processes.hpp"
 
 namespace ondrix_host_testing {
+namespace {
 
 using namespace std::chrono_literals;
+
+// Kibibytes of one line ("Rss:", "Pss:") of the process's smaps_rollup; 0 if none.
+long memory_kib(pid_t pid, const std::string& key) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/smaps_rollup");
+    std::string word;
+    while (in >> word) {
+        if (word == key) {
+            long kib = 0;
+            in >> kib;
+            return kib;
+        }
+    }
+    return 0;
+}
+
+}  // namespace
 
 std::vector<pid_t> EditorWindow::helpers() {
     return children_named(getpid(), HELPER);
@@ -53,6 +71,18 @@ std::string test_name() {
     std::string name = std::string(info->test_suite_name()) + "." + info->name();
     std::replace(name.begin(), name.end(), '/', '-');
     return name;
+}
+
+HelperMemory helper_memory() {
+    HelperMemory memory;
+    for (const pid_t helper : EditorWindow::helpers()) {
+        for (const ProcessInfo& member : group_members(helper)) {
+            memory.rss_kib += memory_kib(member.pid, "Rss:");
+            memory.pss_kib += memory_kib(member.pid, "Pss:");
+            ++memory.processes;
+        }
+    }
+    return memory;
 }
 
 }  // namespace ondrix_host_testing

@@ -47,4 +47,13 @@ class EditorWindow {
 // The running test's "Suite.Name", with '/' made '-' (a file name).
 std::string test_name();
 
+// The memory of the editor's helpers with WebKit's processes (each helper's process group),
+// from /proc/PID/smaps_rollup.
+struct HelperMemory {
+    int processes = 0;
+    long rss_kib = 0;
+    long pss_kib = 0;
+};
+HelperMemory helper_memory();
+
 }  // namespace ondrix_host_testing
