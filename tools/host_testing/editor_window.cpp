@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "processes.hpp"
 
@@ -71,6 +72,18 @@ std::string test_name() {
     std::string name = std::string(info->test_suite_name()) + "." + info->name();
     std::replace(name.begin(), name.end(), '/', '-');
     return name;
+}
+
+void expect_starter_patch(const std::string& before, const std::string& after) {
+    const auto document = nlohmann::json::parse(after);
+    EXPECT_NE(document, nlohmann::json::parse(before));
+    const auto& patch = document.at("patch");
+    ASSERT_EQ(patch.at("outputs").size(), 64u);
+    EXPECT_EQ(patch.at("sources").size(), 16u);
+    EXPECT_EQ(patch.at("tempo"), 120);
+    for (int n = 0; n < 64; ++n) {
+        EXPECT_EQ(patch["outputs"][n].value("enabled", false), n < 2) << "output " << n;
+    }
 }
 
 HelperMemory helper_memory() {

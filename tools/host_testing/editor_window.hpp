@@ -24,6 +24,17 @@ inline constexpr std::chrono::seconds PAGE_LIMIT{30};
 // The name of the editor's helper process.
 inline constexpr const char* HELPER = "ondrix-web-view";
 
+// The editor's processes a test kills, with the plug-in's log line when one goes: the helper,
+// and WebKit's web process inside it (named as /proc names it, cut to 15 characters).
+struct KilledProcess {
+    const char* name;
+    const char* logged;
+};
+inline constexpr KilledProcess KILLED_PROCESSES[] = {
+    {HELPER, "The editor's web view ended (signal 9); close and open the editor to start it again"},
+    {"WebKitWebProces", "The editor's page ended: its web process crashed"},
+};
+
 // Thread: the test's thread, which stands for the host's main thread. Owner: the test. Declared
 // before the plug-in in a fixture: the loop and the window outlive the instance, which
 // unregisters from the one and is embedded in the other until it goes.
@@ -46,6 +57,10 @@ class EditorWindow {
 
 // The running test's "Suite.Name", with '/' made '-' (a file name).
 std::string test_name();
+
+// Checks that the plug-in's state document `after` holds the page's starter patch (16 sources,
+// 64 outputs of which the first two on, 120 BPM), unlike `before`, taken before the page ran.
+void expect_starter_patch(const std::string& before, const std::string& after);
 
 // The memory of the editor's helpers with WebKit's processes (each helper's process group),
 // from /proc/PID/smaps_rollup.

@@ -58,6 +58,14 @@ std::vector<ProcessInfo> group_members(pid_t group) {
     return found;
 }
 
+std::vector<pid_t> group_members_named(pid_t group, const std::string& name) {
+    std::vector<pid_t> found;
+    for (const ProcessInfo& info : group_members(group)) {
+        if (info.name == name && info.state != 'Z') found.push_back(info.pid);
+    }
+    return found;
+}
+
 bool process_gone(pid_t pid) {
     return !std::filesystem::exists("/proc/" + std::to_string(pid));
 }

@@ -23,6 +23,8 @@ std::vector<ProcessInfo> all_processes();
 std::vector<pid_t> children_named(pid_t parent, const std::string& name);
 // Every process in the group `group`, zombies included.
 std::vector<ProcessInfo> group_members(pid_t group);
+// The live (not zombie) processes of the group `group` named `name`.
+std::vector<pid_t> group_members_named(pid_t group, const std::string& name);
 
 // No process `pid` exists, not even a zombie (it ended and was reaped).
 bool process_gone(pid_t pid);

@@ -72,6 +72,22 @@ class AudioBuses {
     std::vector<Vst::AudioBusBuffers> buses_;
 };
 
+// Drops every registration of `handler`, each taken off the main loop by `remove` (its key).
+template <class Registrations, class Handler, class Remove>
+tresult forget(Registrations& registrations, Handler* handler, Remove remove) {
+    bool found = false;
+    for (auto it = registrations.begin(); it != registrations.end();) {
+        if (it->second != handler) {
+            ++it;
+            continue;
+        }
+        remove(it->first);
+        it = registrations.erase(it);
+        found = true;
+    }
+    return found ? kResultOk : kInvalidArgument;
+}
+
 }  // namespace
 
 void PrintTo(const FakeHost& host, std::ostream* out) {
@@ -104,17 +120,7 @@ tresult PLUGIN_API MainLoopRunLoop::registerEventHandler(Linux::IEventHandler* h
 }
 
 tresult PLUGIN_API MainLoopRunLoop::unregisterEventHandler(Linux::IEventHandler* handler) {
-    bool found = false;
-    for (auto it = handlers_.begin(); it != handlers_.end();) {
-        if (it->second != handler) {
-            ++it;
-            continue;
-        }
-        loop_.remove_fd(it->first);
-        it = handlers_.erase(it);
-        found = true;
-    }
-    return found ? kResultOk : kInvalidArgument;
+    return forget(handlers_, handler, [this](int fd) { loop_.remove_fd(fd); });
 }
 
 tresult PLUGIN_API MainLoopRunLoop::registerTimer(Linux::ITimerHandler* handler,
@@ -125,17 +131,7 @@ tresult PLUGIN_API MainLoopRunLoop::registerTimer(Linux::ITimerHandler* handler,
 }
 
 tresult PLUGIN_API MainLoopRunLoop::unregisterTimer(Linux::ITimerHandler* handler) {
-    bool found = false;
-    for (auto it = timers_.begin(); it != timers_.end();) {
-        if (it->second != handler) {
-            ++it;
-            continue;
-        }
-        loop_.remove_timer(it->first);
-        it = timers_.erase(it);
-        found = true;
-    }
-    return found ? kResultOk : kInvalidArgument;
+    return forget(timers_, handler, [this](std::uint32_t id) { loop_.remove_timer(id); });
 }
 
 tresult PLUGIN_API HostContext::queryInterface(const TUID iid, void** object) {

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include "processes.hpp"
 #include "vst3_editor.hpp"
@@ -76,22 +75,14 @@ TEST_P(Vst3EditorWindow, AChildWindowAppearsInsideTheParent) {
 }
 
 TEST_P(Vst3EditorWindow, ThePageSendsPluginInitAndAFreshInstanceTakesItsStarterPatch) {
-    const auto before = nlohmann::json::parse(editor.state());
+    const std::string before = editor.state();
     ASSERT_EQ(editor.open(), kResultOk);
     // The page answers plugin_init's empty patch with its starter patch, which marks the
     // host's project changed.
     ASSERT_TRUE(editor.loop.run_until([&] { return editor.dirty_marks() > 0; }, PAGE_LIMIT));
     EXPECT_TRUE(editor.wait_for_page(test_name()));
 
-    const auto after = nlohmann::json::parse(editor.state());
-    EXPECT_NE(after, before);
-    const auto& patch = after.at("patch");
-    ASSERT_EQ(patch.at("outputs").size(), 64u);
-    EXPECT_EQ(patch.at("sources").size(), 16u);
-    EXPECT_EQ(patch.at("tempo"), 120);
-    for (int n = 0; n < 64; ++n) {
-        EXPECT_EQ(patch["outputs"][n].value("enabled", false), n < 2) << "output " << n;
-    }
+    expect_starter_patch(before, editor.state());
 }
 
 INSTANTIATE_TEST_SUITE_P(Hosts, Vst3EditorWindow, ::testing::ValuesIn(HOSTS),
@@ -191,34 +182,23 @@ TEST(Vst3EditorEnd, AfterTheViewAndComponentGoNoHelperNorWebKitProcessRemains) {
 TEST_F(Vst3EditorWindowOnFrame, KillingTheHelperLeavesThePluginProcessingAndTheNextOpenWorks) {
     editor.start();
     ASSERT_EQ(editor.open(), kResultOk);
-    const struct {
-        const char* victim;
-        std::string logged;
-    } cases[] = {
-        {HELPER,
-         "PLUGIN: ERROR: The editor's web view ended (signal 9); close and open the editor to "
-         "start it again"},
-        {"WebKitWebProces", "PLUGIN: ERROR: The editor's page ended: its web process crashed"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.victim);
-        ASSERT_TRUE(editor.wait_for_page(test_name() + "-" + c.victim));
+    for (const KilledProcess& c : KILLED_PROCESSES) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(editor.wait_for_page(test_name() + "-" + c.name));
         const auto helpers = Vst3Editor::helpers();
         ASSERT_EQ(helpers.size(), 1u);
-        std::vector<pid_t> victims;
-        for (const ProcessInfo& member : group_members(helpers[0])) {
-            if (member.name == c.victim && member.state != 'Z') victims.push_back(member.pid);
-        }
+        const auto victims = group_members_named(helpers[0], c.name);
         ASSERT_EQ(victims.size(), 1u);
 
+        const std::string line = std::string("PLUGIN: ERROR: ") + c.logged;
         std::vector<std::string> logged;
         {
             const CapturedOutput errors(2);
             ASSERT_EQ(kill(victims[0], SIGKILL), 0);
-            editor.loop.run_until([&] { return errors.holds(c.logged); }, 10s);
+            editor.loop.run_until([&] { return errors.holds(line); }, 10s);
             logged = plugin_lines(errors);
         }
-        EXPECT_EQ(logged, std::vector<std::string>{c.logged});
+        EXPECT_EQ(logged, std::vector<std::string>{line});
         EXPECT_TRUE(process_gone(helpers[0]));
         EXPECT_FALSE(editor.play(100).empty()) << "the plug-in goes on sending its controllers";
 

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <stdexcept>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -129,22 +129,14 @@ TEST_P(ClapEditorWindow, AChildWindowAppearsInsideTheParent) {
 }
 
 TEST_P(ClapEditorWindow, ThePageSendsPluginInitAndAFreshInstanceTakesItsStarterPatch) {
-    const auto before = nlohmann::json::parse(editor.instance.save_state());
+    const std::string before = editor.instance.save_state();
     ASSERT_TRUE(editor.open());
     // The page answers plugin_init's empty patch with its starter patch, which marks the
     // host's project changed.
     ASSERT_TRUE(editor.loop.run_until([&] { return editor.host().dirty_marks > 0; }, PAGE_LIMIT));
     EXPECT_TRUE(editor.wait_for_page(test_name()));
 
-    const auto after = nlohmann::json::parse(editor.instance.save_state());
-    EXPECT_NE(after, before);
-    const auto& patch = after.at("patch");
-    ASSERT_EQ(patch.at("outputs").size(), 64u);
-    EXPECT_EQ(patch.at("sources").size(), 16u);
-    EXPECT_EQ(patch.at("tempo"), 120);
-    for (int n = 0; n < 64; ++n) {
-        EXPECT_EQ(patch["outputs"][n].value("enabled", false), n < 2) << "output " << n;
-    }
+    expect_starter_patch(before, editor.instance.save_state());
 }
 
 INSTANTIATE_TEST_SUITE_P(Services, ClapEditorWindow,
@@ -252,23 +244,12 @@ TEST_F(ClapEditorWindowFd, KillingTheHelperLeavesThePluginPlayingAndTheNextOpenW
     ASSERT_TRUE(editor.p()->activate(editor.p(), 48000.0, 1, 4096));
     ASSERT_TRUE(editor.p()->start_processing(editor.p()));
     ASSERT_TRUE(editor.open());
-    const struct {
-        const char* victim;
-        std::string logged;
-    } cases[] = {
-        {HELPER,
-         "The editor's web view ended (signal 9); close and open the editor to start it again"},
-        {"WebKitWebProces", "The editor's page ended: its web process crashed"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.victim);
-        ASSERT_TRUE(editor.wait_for_page(test_name() + "-" + c.victim));
+    for (const KilledProcess& c : KILLED_PROCESSES) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(editor.wait_for_page(test_name() + "-" + c.name));
         const auto helpers = ClapEditor::helpers();
         ASSERT_EQ(helpers.size(), 1u);
-        std::vector<pid_t> victims;
-        for (const ProcessInfo& member : group_members(helpers[0])) {
-            if (member.name == c.victim && member.state != 'Z') victims.push_back(member.pid);
-        }
+        const auto victims = group_members_named(helpers[0], c.name);
         ASSERT_EQ(victims.size(), 1u);
 
         editor.host().lines.clear();
