@@ -130,7 +130,7 @@ void measure(bool fd_support) {
     };
 
     const HelperMemory memory = helper_memory();
-    parent.screenshot("editor-open-" + std::string(fd_support ? "fd" : "timer") + ".png");
+    parent.screenshot(screenshot_path(std::string("editor-open-") + (fd_support ? "fd" : "timer")));
 
     std::printf("%s: opened %s; set_parent to plugin_init %.3f s; helper and WebKit (%d "
                 "processes) RSS %.1f MiB, PSS %.1f MiB; main thread serving the socket: %.3f ms "

@@ -51,7 +51,7 @@ void measure(const FakeHost& host) {
         return std::chrono::duration<double, std::milli>(time).count() / seconds;
     };
     const HelperMemory memory = helper_memory();
-    editor.parent.screenshot("vst3-editor-open-" + std::string(host.name) + ".png");
+    editor.parent.screenshot(screenshot_path("vst3-editor-open-" + std::string(host.name)));
 
     std::printf("%s: opened %s; attached to the page's first patch %.3f s; helper and WebKit (%d "
                 "processes) RSS %.1f MiB, PSS %.1f MiB; host main thread in the run loop's "

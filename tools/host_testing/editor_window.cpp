@@ -48,8 +48,7 @@ bool EditorWindow::wait_for_child(int width, int height, bool viewable) {
 }
 
 bool EditorWindow::wait_for_page(const std::string& name) {
-    const std::string path = std::string(ONDRIX_SCREENSHOT_DIR) + "/" + name + ".png";
-    std::filesystem::create_directories(ONDRIX_SCREENSHOT_DIR);
+    const std::string path = screenshot_path(name);
     const auto drawn = [&] { return parent.screenshot(path) > 64; };
     bool done = false;
     const auto deadline = std::chrono::steady_clock::now() + PAGE_LIMIT;
@@ -72,6 +71,11 @@ std::string test_name() {
     std::string name = std::string(info->test_suite_name()) + "." + info->name();
     std::replace(name.begin(), name.end(), '/', '-');
     return name;
+}
+
+std::string screenshot_path(const std::string& name) {
+    std::filesystem::create_directories(ONDRIX_SCREENSHOT_DIR);
+    return std::string(ONDRIX_SCREENSHOT_DIR) + "/" + name + ".png";
 }
 
 void expect_starter_patch(const std::string& before, const std::string& after) {

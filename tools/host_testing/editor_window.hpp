@@ -49,7 +49,7 @@ class EditorWindow {
     // Serves the loop until the parent holds a child of the given size, viewable or not.
     bool wait_for_child(int width, int height, bool viewable = true);
     // Serves the loop until the page has drawn (it draws only after plugin_init is answered),
-    // and leaves its screenshot `name`.png in ONDRIX_SCREENSHOT_DIR.
+    // and leaves its screenshot at screenshot_path(name).
     bool wait_for_page(const std::string& name);
     // Serves the loop until the parent is empty (the editor's window gone).
     bool wait_for_no_child(std::chrono::milliseconds limit);
@@ -57,6 +57,9 @@ class EditorWindow {
 
 // The running test's "Suite.Name", with '/' made '-' (a file name).
 std::string test_name();
+
+// Where the screenshot `name`.png goes: editor-screenshots/ in the build folder, made if need be.
+std::string screenshot_path(const std::string& name);
 
 // Checks that the plug-in's state document `after` holds the page's starter patch (16 sources,
 // 64 outputs of which the first two on, 120 BPM), unlike `before`, taken before the page ran.
