@@ -53,13 +53,14 @@ void measure(const FakeHost& host) {
     const HelperMemory memory = helper_memory();
     editor.parent.screenshot(screenshot_path("vst3-editor-open-" + std::string(host.name)));
 
-    std::printf("%s: opened %s; attached to the page's first patch %.3f s; helper and WebKit (%d "
-                "processes) RSS %.1f MiB, PSS %.1f MiB; host main thread in the run loop's "
-                "handlers: %.3f ms per s of processor time (%.3f ms on the wall clock), %.0f "
-                "calls/s\n",
-                host.name, opened ? "yes" : "NO", to_patch, memory.processes,
-                memory.rss_kib / 1024.0, memory.pss_kib / 1024.0, per_second(editor.loop.busy_cpu),
-                per_second(editor.loop.busy), static_cast<double>(editor.loop.calls) / seconds);
+    std::printf(
+        "%s: opened %s; attached to the page's first patch %.3f s; helper and WebKit (%d "
+        "processes) RSS %.1f MiB, PSS %.1f MiB; host main thread in the run loop's "
+        "handlers: %.3f ms per s of processor time (%.3f ms on the wall clock), %.0f "
+        "calls/s\n",
+        host.name, opened ? "yes" : "NO", to_patch, memory.processes, memory.rss_kib / 1024.0,
+        memory.pss_kib / 1024.0, per_second(editor.loop.busy_cpu), per_second(editor.loop.busy),
+        static_cast<double>(editor.loop.calls) / seconds);
     std::fflush(stdout);
 
     editor.close();

@@ -29,8 +29,7 @@ constexpr double SAMPLE_RATE = 48000.0;
 template <class Interface>
 Interface* query(FUnknown* object) {
     void* found = nullptr;
-    if (object == nullptr ||
-        object->queryInterface(Interface::iid.toTUID(), &found) != kResultOk) {
+    if (object == nullptr || object->queryInterface(Interface::iid.toTUID(), &found) != kResultOk) {
         return nullptr;
     }
     return static_cast<Interface*>(found);
@@ -55,7 +54,8 @@ class AudioBuses {
             const auto bus = static_cast<std::size_t>(i);
             samples_[bus].assign(static_cast<std::size_t>(info.channelCount) * BLOCK, 0.0f);
             for (int32 c = 0; c < info.channelCount; ++c) {
-                channels_[bus].push_back(samples_[bus].data() + static_cast<std::size_t>(c) * BLOCK);
+                channels_[bus].push_back(samples_[bus].data() +
+                                         static_cast<std::size_t>(c) * BLOCK);
             }
             Vst::AudioBusBuffers buffers{};
             buffers.numChannels = info.channelCount;
@@ -111,7 +111,7 @@ MainLoopRunLoop::MainLoopRunLoop(MainLoop& loop) : loop_(loop) {
 }
 
 tresult PLUGIN_API MainLoopRunLoop::registerEventHandler(Linux::IEventHandler* handler,
-                                                          Linux::FileDescriptor fd) {
+                                                         Linux::FileDescriptor fd) {
     if (handler == nullptr || handlers_.count(fd) != 0 || !loop_.add_fd(fd, FD_READ)) {
         return kInvalidArgument;
     }
@@ -124,7 +124,7 @@ tresult PLUGIN_API MainLoopRunLoop::unregisterEventHandler(Linux::IEventHandler*
 }
 
 tresult PLUGIN_API MainLoopRunLoop::registerTimer(Linux::ITimerHandler* handler,
-                                                   Linux::TimerInterval milliseconds) {
+                                                  Linux::TimerInterval milliseconds) {
     if (handler == nullptr) return kInvalidArgument;
     timers_.emplace(loop_.add_timer(static_cast<std::uint32_t>(milliseconds)), handler);
     return kResultOk;

@@ -120,7 +120,7 @@ using Controller = std::pair<int, int>;
 // down as a host does (view released, processing stopped, deactivated, terminated, released),
 // then leaves the module. Thread: the test's. Owner: the test.
 class Vst3Editor : public ondrix_host_testing::EditorWindow {
-    // Left last: whatever the host still holds of the module is code of it.
+    // Declared first, so left last: handlers the host still holds are code of the module.
     std::unique_ptr<ondrix_tools::Vst3Module> module_;
 
   public:

@@ -112,8 +112,8 @@ TEST_F(Vst3EditorWindowOnFrame, TheWindowFollowsOnSizeAndRemovedLetsTheHostMoveI
         return editor.loop.run_until(
             [&] {
                 const auto children = first->children();
-                return children.size() == 1 && children[0].viewable &&
-                       children[0].width == width && children[0].height == height;
+                return children.size() == 1 && children[0].viewable && children[0].width == width &&
+                       children[0].height == height;
             },
             PAGE_LIMIT);
     };
@@ -162,7 +162,8 @@ TEST(Vst3EditorEnd, AfterTheViewAndComponentGoNoHelperNorWebKitProcessRemains) {
         SCOPED_TRACE(view_first ? "view released first" : "component terminated first");
         Vst3Editor editor;
         ASSERT_EQ(editor.open(), kResultOk);
-        ASSERT_TRUE(editor.wait_for_page(test_name() + (view_first ? "-view-first" : "-component-first")));
+        ASSERT_TRUE(
+            editor.wait_for_page(test_name() + (view_first ? "-view-first" : "-component-first")));
         const auto helpers = Vst3Editor::helpers();
         ASSERT_EQ(helpers.size(), 1u);
         std::vector<pid_t> group;
