@@ -288,7 +288,7 @@ std::set<Controller> Vst3Editor::play(int blocks) {
     ondrix_tools::NoParameterChanges out_changes;
     std::set<Controller> sent;
     for (int i = 0; i < blocks; ++i) {
-        Vst::ProcessContext context = ondrix_tools::playing_context(played_, SAMPLE_RATE, 120.0);
+        Vst::ProcessContext context = ondrix_tools::block_context(played_, SAMPLE_RATE, 120.0, true);
         Vst::ProcessData data{};
         data.processMode = Vst::kRealtime;
         data.symbolicSampleSize = Vst::kSample32;
