@@ -5,12 +5,9 @@
 // page is open and polls live values every frame (the plug-in playing on an audio thread), as
 // processor time (a loaded machine inflates the wall clock) and split into the protocol's
 // answers and their trip into the socket.
-#include <unistd.h>
-
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <span>
 #include <string>
 #include <thread>
@@ -18,11 +15,9 @@
 #include "clap_test_host.hpp"
 #include "descriptor.hpp"
 #include "editor/web_view.hpp"
+#include "editor_window.hpp"
 #include "extensions.hpp"
 #include "instance.hpp"
-#include "main_loop.hpp"
-#include "processes.hpp"
-#include "x11_parent.hpp"
 
 namespace {
 
@@ -30,21 +25,8 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 using namespace ondrix_plugin_testing;
+using namespace ondrix_host_testing;
 namespace editor = vantrel_ondrix_plugin::editor;
-
-// Kibibytes of a /proc/PID/smaps_rollup line ("Rss:", "Pss:").
-long smaps_kib(pid_t pid, const std::string& key) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/smaps_rollup");
-    std::string word;
-    while (in >> word) {
-        if (word == key) {
-            long kib = 0;
-            in >> kib;
-            return kib;
-        }
-    }
-    return 0;
-}
 
 // The platform's web view with the time its script calls take (the reply's trip into the socket)
 // added up.
@@ -154,17 +136,8 @@ void measure(bool fd_support) {
         return std::chrono::duration<double, std::milli>(time).count() / seconds;
     };
 
-    long rss = 0;
-    long pss = 0;
-    int processes = 0;
-    for (const pid_t helper : children_named(getpid(), "ondrix-web-view")) {
-        for (const ProcessInfo& member : group_members(helper)) {
-            rss += smaps_kib(member.pid, "Rss:");
-            pss += smaps_kib(member.pid, "Pss:");
-            ++processes;
-        }
-    }
-    parent.screenshot("editor-open-" + std::string(fd_support ? "fd" : "timer") + ".png");
+    const HelperMemory memory = helper_memory();
+    parent.screenshot(screenshot_path(std::string("editor-open-") + (fd_support ? "fd" : "timer")));
 
     std::printf("%s: opened %s; set_parent to plugin_init %.3f s; helper and WebKit (%d "
                 "processes) RSS %.1f MiB, PSS %.1f MiB; main thread serving the socket: %.3f ms "
@@ -172,7 +145,8 @@ void measure(bool fd_support) {
                 "messages/s; of the processor time, answering them %.3f ms per s, of which sending "
                 "the replies %.3f ms (%.0f bytes each)\n",
                 fd_support ? "clap.posix-fd-support" : "clap.timer-support",
-                opened ? "yes" : "NO", to_init, processes, rss / 1024.0, pss / 1024.0,
+                opened ? "yes" : "NO", to_init, memory.processes, memory.rss_kib / 1024.0,
+                memory.pss_kib / 1024.0,
                 per_second(loop.busy_cpu), per_second(loop.busy),
                 static_cast<double>(loop.calls) / seconds, static_cast<double>(posts) / seconds,
                 per_second(handling), per_second(scripts),

@@ -1,11 +1,12 @@
 // ondrix-page-server: serves the editor page and its messages over HTTP on 127.0.0.1, against a
 // real plug-in instance, so the page can be tested in a browser. Test use only.
 //
-//   ondrix-page-server [--port N] [--home DIR]
+//   ondrix-page-server [--port N] [--home DIR]   (--help prints the usage)
 //
 // --port N listens on port N (0, the default: any free port); --home DIR sets HOME (where the
 // presets folder is). The first line on standard output is "listening on http://127.0.0.1:PORT".
-// One request per connection; every connection is served on the main thread:
+// One request per connection; every connection is served on the main thread, its answer written
+// without blocking (Connections):
 //   GET  any path outside /__test/  the editor's files, as the web view gets them
 //   POST /__ipc                     a page message; answers {"scripts":[...],"zooms":[...]}, what
 //                                   the web view got while the message was handled
@@ -17,10 +18,9 @@
 //                                   document served runs them first, in order (for browsers
 //                                   driven without init scripts); answers {"ok":bool}
 //   GET  /__test/start-scripts/N    the Nth of those scripts
-// A malformed request, or a body over 1 MiB, gets 400.
+// A malformed request, or a body over 16 MiB (MAX_BODY_SIZE), gets 400.
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -35,19 +35,40 @@
 #include <string_view>
 #include <vector>
 
+#include "connections.hpp"
 #include "http.hpp"
 #include "page_server.hpp"
 
 namespace {
 
+constexpr const char* kUsage =
+    "usage: ondrix-page-server [--port N] [--home DIR]\n"
+    "\n"
+    "Serves the editor page and its messages over HTTP on 127.0.0.1, against the linked\n"
+    "plug-in, for the page's browser tests. The first line on standard output is\n"
+    "\"listening on http://127.0.0.1:PORT\"; POST /__test/quit ends it with status 0.\n"
+    "\n"
+    "Options:\n"
+    "  --port N     listen on port N, 0 to 65535 (default 0: any free port)\n"
+    "  --home DIR   set HOME to DIR, the home of the presets folder\n"
+    "  -h, --help   print this and do nothing else\n"
+    "\n"
+    "Exit status: 0 after POST /__test/quit, 1 when the plug-in or the socket failed, 2 for a\n"
+    "wrong command line.\n";
+
 struct Options {
     int port = 0;
     std::optional<std::string> home;
+    bool help = false;
 };
 
 std::optional<Options> parse(const std::vector<std::string_view>& args) {
     Options options;
     for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--help" || args[i] == "-h") {
+            options.help = true;
+            return options;
+        }
         if (i + 1 >= args.size()) return std::nullopt;
         if (args[i] == "--port") {
             const std::string value(args[++i]);
@@ -64,58 +85,10 @@ std::optional<Options> parse(const std::vector<std::string_view>& args) {
     return options;
 }
 
-void send_all(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (sent <= 0) return;
-        bytes.remove_prefix(static_cast<std::size_t>(sent));
-    }
-}
-
-using Clock = std::chrono::steady_clock;
-
-// One client connection: the bytes received so far until its request is whole; once answered,
-// whatever the client still sends is read and dropped until it closes, so that closing does not
-// reset the connection before the client has the answer.
-struct Connection {
-    int fd;
-    Clock::time_point deadline;
-    std::string received;
-    bool answered = false;
-};
-
-// A client that sends nothing (a browser's speculative connection) must not hold up the others.
-constexpr auto REQUEST_TIME = std::chrono::seconds(30);
-constexpr auto LINGER_TIME = std::chrono::seconds(2);
-
-void answer(Connection& connection, const ondrix_tools::HttpResponse& response) {
-    send_all(connection.fd, ondrix_tools::format_response(response));
-    ::shutdown(connection.fd, SHUT_WR);
-    connection.answered = true;
-    connection.received.clear();
-    connection.deadline = Clock::now() + LINGER_TIME;
-}
-
-// Reads what the client sent; false when the connection is done with.
-bool serve(Connection& connection, ondrix_tools::PageServer& server) {
-    char buffer[65536];
-    const ssize_t got = ::recv(connection.fd, buffer, sizeof buffer, MSG_DONTWAIT);
-    if (got < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
-    if (connection.answered) return got > 0;
-    connection.received.append(buffer, static_cast<std::size_t>(got));
-    const auto parsed = ondrix_tools::parse_request(connection.received, got == 0);
-    if (const auto* request = std::get_if<ondrix_tools::HttpRequest>(&parsed)) {
-        answer(connection, server.handle(*request));
-    } else if (const auto* failure = std::get_if<ondrix_tools::ReadFailure>(&parsed)) {
-        if (*failure == ondrix_tools::ReadFailure::Closed) return false;
-        answer(connection, {400, "text/plain", "Bad request"});
-    }
-    return got > 0;
-}
-
 // A listening socket on 127.0.0.1:port; -1 with the reason on standard error.
 int listen_on(int port, int& bound_port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    // Not blocking: a client gone before its accept leaves the listener ready for nothing.
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) return -1;
     const int yes = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
@@ -142,8 +115,12 @@ int main(int argc, char** argv) {
     const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     const auto options = parse(args);
     if (!options) {
-        std::cerr << "usage: ondrix-page-server [--port N] [--home DIR]\n";
+        std::cerr << kUsage;
         return 2;
+    }
+    if (options->help) {
+        std::cout << kUsage;
+        return 0;
     }
     if (options->home) ::setenv("HOME", options->home->c_str(), 1);
     std::signal(SIGPIPE, SIG_IGN);
@@ -157,31 +134,19 @@ int main(int argc, char** argv) {
     std::cout << "listening on http://127.0.0.1:" << port << std::endl;
 
     // One thread serves every connection as its bytes arrive.
-    std::vector<Connection> connections;
-    while (!server.quit_requested()) {
-        std::vector<pollfd> polled{{listener, POLLIN, 0}};
-        for (const Connection& connection : connections)
-            polled.push_back({connection.fd, POLLIN, 0});
-        if (::poll(polled.data(), polled.size(), 200) < 0 && errno != EINTR) {
-            std::cerr << "ondrix-page-server: poll failed: " << std::strerror(errno) << '\n';
-            return 1;
-        }
-        for (std::size_t i = 0; i < connections.size() && !server.quit_requested(); ++i) {
-            if ((polled[i + 1].revents & (POLLIN | POLLHUP | POLLERR)) == 0) continue;
-            if (!serve(connections[i], server)) connections[i].deadline = Clock::time_point{};
-        }
-        const auto now = Clock::now();
-        std::erase_if(connections, [now](const Connection& connection) {
-            if (connection.deadline > now) return false;
-            ::close(connection.fd);
-            return true;
-        });
-        if ((polled[0].revents & POLLIN) != 0) {
-            const int fd = ::accept(listener, nullptr, nullptr);
-            if (fd >= 0) connections.push_back({fd, Clock::now() + REQUEST_TIME, {}});
+    {
+        ondrix_tools::Connections connections(listener);
+        const auto handle = [&server](const ondrix_tools::HttpRequest& request) {
+            return server.handle(request);
+        };
+        const auto stop = [&server] { return server.quit_requested(); };
+        while (!server.quit_requested()) {
+            if (!connections.serve(handle, stop, std::chrono::milliseconds(200))) {
+                std::cerr << "ondrix-page-server: poll failed: " << std::strerror(errno) << '\n';
+                return 1;
+            }
         }
     }
-    for (const Connection& connection : connections) ::close(connection.fd);
     ::close(listener);
     server.close();
     return 0;

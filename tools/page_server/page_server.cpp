@@ -93,7 +93,7 @@ void PageServer::audio_loop() {
     std::uint64_t frame = 0;
     auto next = std::chrono::steady_clock::now();
     while (playing_.load()) {
-        const clap_event_transport_t transport = playing_transport(frame, SAMPLE_RATE, TEMPO);
+        const clap_event_transport_t transport = block_transport(frame, SAMPLE_RATE, TEMPO, true);
         clap_process_t process{};
         process.steady_time = static_cast<std::int64_t>(frame);
         process.frames_count = BLOCK_FRAMES;

@@ -6,9 +6,12 @@
 #include <variant>
 #include <vector>
 
+#include "event_output.hpp"
+#include "state_check.hpp"
+
 namespace ondrix_tools {
 
-int host_main(int argc, char** argv, std::string_view program, const char* usage,
+int host_main(int argc, char** argv, std::string_view program, std::string_view usage,
               int (*run)(const HostOptions& options, std::ostream& out, std::ostream& err)) {
     try {
         const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
@@ -22,7 +25,9 @@ int host_main(int argc, char** argv, std::string_view program, const char* usage
             std::cout << usage;
             return 0;
         }
-        return run(options, std::cout, std::cerr);
+        if (options.check_file) return list_state_check(*options.check_file, std::cout);
+        EventOutput events;
+        return run(options, events.stream(), std::cerr);
     } catch (const std::exception& e) {
         std::cerr << program << ": " << e.what() << '\n';
         return 1;

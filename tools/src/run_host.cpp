@@ -101,8 +101,9 @@ class AudioBuffers {
 };
 
 // The steps after the module is open; returns false with error set at the first that fails.
-bool run_plugin(const HostOptions& options, const ClapModule& module, Host& host,
-                const std::optional<StateFile>& state, std::ostream& out, std::string& error) {
+bool run_plugin(const HostOptions& options, const ClapModule& module, Host& host, RunFiles& files,
+                std::ostream& out, std::string& error) {
+    const std::optional<StateFile>& state = files.state;
     const clap_plugin_factory_t* factory = module.plugin_factory();
     if (factory == nullptr || factory->get_plugin_count == nullptr ||
         factory->get_plugin_descriptor == nullptr || factory->create_plugin == nullptr) {
@@ -140,7 +141,7 @@ bool run_plugin(const HostOptions& options, const ClapModule& module, Host& host
     }
 
     const auto* state_extension = session.extension<clap_plugin_state_t>(CLAP_EXT_STATE);
-    if (state || options.save_file) {
+    if (state || files.save) {
         if (state_extension == nullptr || state_extension->load == nullptr ||
             state_extension->save == nullptr) {
             error = "The plug-in has no state extension";
@@ -169,7 +170,8 @@ bool run_plugin(const HostOptions& options, const ClapModule& module, Host& host
     }
 
     const auto process_block = [&](std::uint64_t frame, std::uint32_t frames) {
-        const clap_event_transport_t transport = playing_transport(frame, kSampleRate, kTempo);
+        const clap_event_transport_t transport =
+            block_transport(frame, kSampleRate, options.tempo, !options.stopped);
         clap_process_t process{};
         process.steady_time = static_cast<std::int64_t>(frame);
         process.frames_count = frames;
@@ -196,7 +198,7 @@ bool run_plugin(const HostOptions& options, const ClapModule& module, Host& host
         if (!state_extension->save(plugin, stream.stream())) return std::nullopt;
         return stream.bytes();
     };
-    if (!save_state(options, "The plug-in", save, error)) return false;
+    if (!save_state(files, "The plug-in", save, error)) return false;
     session.deactivate();
     return true;
 }
@@ -204,14 +206,13 @@ bool run_plugin(const HostOptions& options, const ClapModule& module, Host& host
 }  // namespace
 
 int run_host(const HostOptions& options, std::ostream& out, std::ostream& err) {
-    return run_with_state_file(
-        options, "ondrix-host", out, err,
-        [&](const std::optional<StateFile>& state, std::string& error) {
+    return run_with_files(
+        options, "ondrix-host", out, err, [&](RunFiles& files, std::string& error) {
             Host host(err);
             bool ok = false;
             {
                 const std::unique_ptr<ClapModule> module = ClapModule::load(options.module, error);
-                if (module) ok = run_plugin(options, *module, host, state, out, error);
+                if (module) ok = run_plugin(options, *module, host, files, out, error);
             }
             if (ok && host.error_count() > 0) {
                 error = fmt::format("the plug-in logged {} error(s)", host.error_count());

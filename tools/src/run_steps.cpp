@@ -5,27 +5,37 @@
 
 #include <fmt/format.h>
 
-#include "host_files.hpp"
-#include "refused_state.hpp"
 #include "state_document.hpp"
 
 namespace ondrix_tools {
 
-int run_with_state_file(
-    const HostOptions& options, std::string_view program, std::ostream& out, std::ostream& err,
-    const std::function<bool(const std::optional<StateFile>& state, std::string& error)>& run) {
+int run_with_files(const HostOptions& options, std::string_view program, std::ostream& out,
+                   std::ostream& err,
+                   const std::function<bool(RunFiles& files, std::string& error)>& run) {
     std::string error;
-    std::optional<StateFile> state;
+    RunFiles files;
     if (options.state_file) {
         std::optional<std::string> file = read_state_file(*options.state_file, error);
         if (!file) {
             err << program << ": " << error << '\n';
             return 1;
         }
-        std::string document = state_document_from_file(*file);
-        state = StateFile{*options.state_file, std::move(*file), std::move(document)};
+        StateCheck check = check_state_file(*file);
+        for (const std::string& warning : check.warnings) {
+            err << program << ": " << *options.state_file << ": warning: " << warning << '\n';
+        }
+        files.state =
+            StateFile{*options.state_file, state_document_from_file(*file), std::move(check)};
     }
-    const bool ok = run(state, error);
+    if (options.save_file) {
+        std::optional<SaveFile> save = SaveFile::open(*options.save_file, error);
+        if (!save) {
+            err << program << ": " << error << '\n';
+            return 1;
+        }
+        files.save.emplace(std::move(*save));
+    }
+    const bool ok = run(files, error);
     out.flush();
     if (!ok) {
         err << program << ": " << error << '\n';
@@ -36,9 +46,7 @@ int run_with_state_file(
 
 std::string refused_state_error(std::string_view who, const StateFile& state) {
     std::string error = fmt::format("{} refused the state in '{}'", who, state.path);
-    if (const std::string reason = refused_state_reason(state.file); !reason.empty()) {
-        error += fmt::format(": {}", reason);
-    }
+    if (!state.check.error.empty()) error += fmt::format(": {}", state.check.error);
     return error;
 }
 
@@ -56,15 +64,15 @@ bool run_blocks(double seconds, std::string_view who, std::string& error,
     return true;
 }
 
-bool save_state(const HostOptions& options, std::string_view who,
+bool save_state(RunFiles& files, std::string_view who,
                 const std::function<std::optional<std::string>()>& save, std::string& error) {
-    if (!options.save_file) return true;
+    if (!files.save) return true;
     const std::optional<std::string> bytes = save();
     if (!bytes) {
         error = fmt::format("{} failed to save its state", who);
         return false;
     }
-    return write_file(*options.save_file, *bytes, error);
+    return files.save->write(*bytes, error);
 }
 
 }  // namespace ondrix_tools

@@ -4,8 +4,9 @@
 
 namespace ondrix_tools {
 
-clap_event_transport_t playing_transport(std::uint64_t frame, double sample_rate, double tempo) {
-    const double seconds = static_cast<double>(frame) / sample_rate;
+clap_event_transport_t block_transport(std::uint64_t frame, double sample_rate, double tempo,
+                                       bool playing) {
+    const double seconds = playing ? static_cast<double>(frame) / sample_rate : 0.0;
     const double beats = seconds * tempo / 60.0;
     const double bar = std::floor(beats / 4.0);
 
@@ -17,7 +18,7 @@ clap_event_transport_t playing_transport(std::uint64_t frame, double sample_rate
     t.header.flags = 0;
     t.flags = CLAP_TRANSPORT_HAS_TEMPO | CLAP_TRANSPORT_HAS_BEATS_TIMELINE |
               CLAP_TRANSPORT_HAS_SECONDS_TIMELINE | CLAP_TRANSPORT_HAS_TIME_SIGNATURE |
-              CLAP_TRANSPORT_IS_PLAYING;
+              (playing ? CLAP_TRANSPORT_IS_PLAYING : 0);
     t.song_pos_beats = std::llround(beats * static_cast<double>(CLAP_BEATTIME_FACTOR));
     t.song_pos_seconds = std::llround(seconds * static_cast<double>(CLAP_SECTIME_FACTOR));
     t.tempo = tempo;

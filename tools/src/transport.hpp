@@ -1,4 +1,4 @@
-// The playing transport that the command-line host gives each block.
+// The transport that the command-line host gives each block.
 #pragma once
 
 #include <cstdint>
@@ -7,9 +7,10 @@
 
 namespace ondrix_tools {
 
-// The transport of a block that starts frame frames into a run that has been playing from the
-// song's start at a steady tempo in 4/4: tempo, beat and seconds timelines, time signature,
-// playing.
-clap_event_transport_t playing_transport(std::uint64_t frame, double sample_rate, double tempo);
+// The transport of a block that starts `frame` frames into a run at a steady tempo in 4/4, with
+// tempo, beat and seconds timelines and time signature: playing from the song's start, or, when
+// not `playing`, standing still there (the position stays at the start, whatever the frame).
+clap_event_transport_t block_transport(std::uint64_t frame, double sample_rate, double tempo,
+                                       bool playing);
 
 }  // namespace ondrix_tools

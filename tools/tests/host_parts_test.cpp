@@ -1,7 +1,8 @@
-// The pieces of ondrix-host: its command line, the state it loads and why one may be refused,
-// its transport, its event lines and its output list.
+// The pieces of ondrix-host: its command line and usage, the state it loads and what the patch
+// reader says of it, its transport, its event lines and its output list.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -9,7 +10,7 @@
 #include "event_line.hpp"
 #include "event_lists.hpp"
 #include "options.hpp"
-#include "refused_state.hpp"
+#include "state_check.hpp"
 #include "state_document.hpp"
 #include "transport.hpp"
 
@@ -20,32 +21,54 @@ using ondrix_tools::HostOptions;
 TEST(HostOptions, ReadsTheCommandLine) {
     struct Case {
         std::vector<std::string> args;
-        std::string error;  // empty: accepted
-        HostOptions expected;
+        std::string error;                                               // empty: accepted
+        std::function<void(HostOptions&)> expect = [](HostOptions&) {};  // from the defaults
     };
     const std::vector<Case> cases = {
-        {{"m.clap"}, "", {"m.clap", 1.0, {}, {}, false}},
-        {{"--seconds", "2.5", "m.clap", "--state", "s.json", "--save", "o.json"},
+        {{"m.clap"}, "", [](HostOptions& o) { o.module = "m.clap"; }},
+        {{"--seconds", "2.5", "m.clap", "--state", "s.json", "--save", "o.json", "--tempo", "90.5",
+          "--stopped"},
          "",
-         {"m.clap", 2.5, "s.json", "o.json", false}},
-        {{"m.clap", "--seconds", "0"}, "", {"m.clap", 0.0, {}, {}, false}},
-        {{"--help"}, "", {"", 1.0, {}, {}, true}},
-        {{}, "No module given", {}},
-        {{"a.clap", "b.clap"}, "Only one module can be given, not also 'b.clap'", {}},
-        {{"m.clap", "--state"}, "Option --state needs a value", {}},
-        {{"m.clap", "--loud"}, "Unknown option --loud", {}},
+         [](HostOptions& o) {
+             o.module = "m.clap";
+             o.seconds = 2.5;
+             o.tempo = 90.5;
+             o.stopped = true;
+             o.state_file = "s.json";
+             o.save_file = "o.json";
+         }},
+        {{"m.clap", "--seconds", "0", "--tempo", "20"},
+         "",
+         [](HostOptions& o) {
+             o.module = "m.clap";
+             o.seconds = 0.0;
+             o.tempo = 20.0;
+         }},
+        {{"--check", "p.json"}, "", [](HostOptions& o) { o.check_file = "p.json"; }},
+        {{"m.clap", "--seconds", "1", "--check", "p.json"},
+         "",
+         [](HostOptions& o) {
+             o.module = "m.clap";
+             o.check_file = "p.json";
+         }},
+        {{"--help"}, "", [](HostOptions& o) { o.help = true; }},
+        {{}, "No module given"},
+        {{"--stopped"}, "No module given"},
+        {{"a.clap", "b.clap"}, "Only one module can be given, not also 'b.clap'"},
+        {{"m.clap", "--state"}, "Option --state needs a value"},
+        {{"--check"}, "Option --check needs a value"},
+        {{"m.clap", "--loud"}, "Unknown option --loud"},
         {{"m.clap", "--seconds", "-1"},
-         "Option --seconds needs a number from 0 to 86400, not '-1'",
-         {}},
+         "Option --seconds needs a number from 0 to 86400, not '-1'"},
         {{"m.clap", "--seconds", "2s"},
-         "Option --seconds needs a number from 0 to 86400, not '2s'",
-         {}},
+         "Option --seconds needs a number from 0 to 86400, not '2s'"},
         {{"m.clap", "--seconds", "nan"},
-         "Option --seconds needs a number from 0 to 86400, not 'nan'",
-         {}},
+         "Option --seconds needs a number from 0 to 86400, not 'nan'"},
         {{"m.clap", "--seconds", "1e9"},
-         "Option --seconds needs a number from 0 to 86400, not '1e9'",
-         {}},
+         "Option --seconds needs a number from 0 to 86400, not '1e9'"},
+        {{"m.clap", "--tempo", "19.9"}, "Option --tempo needs a number from 20 to 999, not '19.9'"},
+        {{"m.clap", "--tempo", "1000"}, "Option --tempo needs a number from 20 to 999, not '1000'"},
+        {{"m.clap", "--tempo", "inf"}, "Option --tempo needs a number from 20 to 999, not 'inf'"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
@@ -57,12 +80,38 @@ TEST(HostOptions, ReadsTheCommandLine) {
         }
         ASSERT_TRUE(std::holds_alternative<HostOptions>(parsed)) << std::get<std::string>(parsed);
         const HostOptions& o = std::get<HostOptions>(parsed);
-        EXPECT_EQ(o.module, c.expected.module);
-        EXPECT_EQ(o.seconds, c.expected.seconds);
-        EXPECT_EQ(o.state_file, c.expected.state_file);
-        EXPECT_EQ(o.save_file, c.expected.save_file);
-        EXPECT_EQ(o.help, c.expected.help);
+        HostOptions expected;
+        c.expect(expected);
+        EXPECT_EQ(o.module, expected.module);
+        EXPECT_EQ(o.seconds, expected.seconds);
+        EXPECT_EQ(o.tempo, expected.tempo);
+        EXPECT_EQ(o.stopped, expected.stopped);
+        EXPECT_EQ(o.state_file, expected.state_file);
+        EXPECT_EQ(o.save_file, expected.save_file);
+        EXPECT_EQ(o.check_file, expected.check_file);
+        EXPECT_EQ(o.help, expected.help);
     }
+}
+
+TEST(HostUsage, BothHostsShareTheirSections) {
+    const std::string clap = ondrix_tools::host_usage("ondrix-host", "MODULE", "Loads a CLAP.");
+    const std::string vst3 =
+        ondrix_tools::host_usage("ondrix-vst3-host", "BUNDLE", "Loads a VST3.");
+    const auto from = [](const std::string& usage, const char* heading) {
+        return usage.substr(usage.find(heading));
+    };
+    EXPECT_EQ(from(vst3, "\nOptions:"), from(clap, "\nOptions:"));
+    for (const char* section :
+         {"--tempo BPM", "--stopped", "--check FILE", "Output:", "Exit status:",
+          "0 when FILE is clean, 1 when there are warnings only, 2 when"}) {
+        EXPECT_NE(vst3.find(section), std::string::npos) << section;
+    }
+    EXPECT_EQ(vst3.rfind("usage: ondrix-vst3-host BUNDLE [--seconds N] [--tempo BPM] [--stopped]\n"
+                         "                               [--state FILE] [--save FILE]\n"
+                         "       ondrix-vst3-host --check FILE\n",
+                         0),
+              0u)
+        << vst3;
 }
 
 TEST(StateDocument, WrapsABarePatchAndKeepsAStateDocument) {
@@ -87,10 +136,11 @@ TEST(StateDocument, WrapsABarePatchAndKeepsAStateDocument) {
     }
 }
 
-TEST(RefusedState, ThePatchReaderSaysWhereInTheFile) {
+TEST(StateCheck, ThePatchReaderSaysWhereInTheFile) {
     const std::string source = R"({"shape":{"kind":"sine"},"rate":{"mode":"free","hz":1}})";
-    // Under the bound as read; saved, "1e9" becomes "1000000000.0".
-    std::string saved_over_the_bound = R"({"sources":[],"outputs":[],"spare":[1e9)";
+    // Under the bound as read; saved, "1e9" becomes "1000000000.0". The note key "about" is
+    // ignored without a warning.
+    std::string saved_over_the_bound = R"({"sources":[],"outputs":[],"about":[1e9)";
     while (saved_over_the_bound.size() < 4 * 1024 * 1024 - 64) saved_over_the_bound += ",1e9";
     saved_over_the_bound += "]}";
     // A bare patch that the host's wrapping alone takes over the bound.
@@ -99,7 +149,8 @@ TEST(RefusedState, ThePatchReaderSaysWhereInTheFile) {
     const std::string too_large = "The patch is too large (its state would be over 4 MiB)";
     struct Case {
         std::string file;
-        std::string reason;
+        std::string error;
+        std::vector<std::string> warnings = {};
     };
     const std::vector<Case> cases = {
         {"{\"sources\": [],\n \"outputs\": [{\"channel\": 0}]}",
@@ -108,12 +159,31 @@ TEST(RefusedState, ThePatchReaderSaysWhereInTheFile) {
         {"{\"version\": 1, \"pad\": \"{[\\\"\",\n  \"patch\": {\"sources\": [" + source +
              "],\n  \"outputs\": [{\"cc\": 300}]}}",
          "invalid value: integer `300`, expected u8 at line 3 column 24"},
+        {"{\"version\": 1, \"CC\": 3,\n  \"patch\": {\"sources\": [], \"outputs\": [{\"CC\": 1, "
+         "\"cc\": 130}]}}",
+         "",
+         {"the reader ignores the key \"CC\" at line 2 column 44",
+          "controller 130 is above 127 and is sent as controller 2 at line 2 column 58"}},
         {R"({"patch": {"outputs": []}, "patch": {"sources": [], "outputs": {}}})",
          "invalid type: map, expected a sequence at line 1 column 63"},
+        // The plug-in reads a key given twice as the last one; so does the check, saying so.
+        {R"({"sources": 1, "outputs": [{"cc": 1, "cc": 130}], "sources": []})",
+         "",
+         {"the key \"sources\" is given again later in its object, and only the last is read at "
+          "line 1 column 10",
+          "the key \"cc\" is given again later in its object, and only the last is read at line "
+          "1 column 32",
+          "controller 130 is above 127 and is sent as controller 2 at line 1 column 46"}},
+        {R"({"outputs": [{"cc": 1, "cc": 2000}], "outputs": [], "sources": []})",
+         "",
+         {"the key \"outputs\" is given again later in its object, and only the last is read at "
+          "line 1 column 10"}},
         {"\xEF\xBB\xBF{\"sources\": [], \"outputs\": 1}",
          "invalid type: integer `1`, expected a sequence at line 1 column 31"},
+        {"\xEF\xBB\xBF{\"patch\": null}", "expected value at line 1 column 1"},
         {"{\"sources\": [", "EOF while parsing a list at line 1 column 13"},
         {R"({"patch": null})", ""},
+        {"null", ""},  // wrapped, no patch: the plug-in keeps the one it plays
         {R"({"sources": [], "outputs": []})", ""},
         {std::string(4 * 1024 * 1024 + 1, ' '),
          "it is larger than 4 MiB, the most the plug-in reads as a state"},
@@ -123,13 +193,16 @@ TEST(RefusedState, ThePatchReaderSaysWhereInTheFile) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file.substr(0, 200));
-        EXPECT_EQ(ondrix_tools::refused_state_reason(c.file), c.reason);
+        const ondrix_tools::StateCheck check = ondrix_tools::check_state_file(c.file);
+        EXPECT_EQ(check.error, c.error);
+        EXPECT_EQ(check.warnings, c.warnings);
     }
 }
 
-TEST(PlayingTransport, CountsBeatsAndBarsFromTheSongStart) {
+TEST(BlockTransport, CountsBeatsAndBarsFromTheSongStartOrStandsThere) {
     struct Case {
         std::uint64_t frame;
+        bool playing;
         std::int64_t beats;  // in 1/2^31 beat
         std::int64_t seconds;
         std::int64_t bar_start;
@@ -137,21 +210,24 @@ TEST(PlayingTransport, CountsBeatsAndBarsFromTheSongStart) {
     };
     constexpr std::int64_t one = std::int64_t{1} << 31;
     const std::vector<Case> cases = {
-        {0, 0, 0, 0, 0},
-        {24000, one, one / 2, 0, 0},                // half a second: one beat
-        {95999, 8589845114, 4294922557, 0, 0},      // the last frame of the first bar
-        {96000, 4 * one, 2 * one, 4 * one, 1},      // two seconds: the second bar starts
-        {480000, 20 * one, 10 * one, 20 * one, 5},  // ten seconds
+        {0, true, 0, 0, 0, 0},
+        {24000, true, one, one / 2, 0, 0},                // half a second: one beat
+        {95999, true, 8589845114, 4294922557, 0, 0},      // the last frame of the first bar
+        {96000, true, 4 * one, 2 * one, 4 * one, 1},      // two seconds: the second bar starts
+        {480000, true, 20 * one, 10 * one, 20 * one, 5},  // ten seconds
+        {480000, false, 0, 0, 0, 0},                      // stopped: still at the start
     };
+    constexpr std::uint32_t timelines =
+        CLAP_TRANSPORT_HAS_TEMPO | CLAP_TRANSPORT_HAS_BEATS_TIMELINE |
+        CLAP_TRANSPORT_HAS_SECONDS_TIMELINE | CLAP_TRANSPORT_HAS_TIME_SIGNATURE;
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.frame);
-        const clap_event_transport_t t = ondrix_tools::playing_transport(c.frame, 48000.0, 120.0);
+        SCOPED_TRACE(testing::Message() << c.frame << (c.playing ? " playing" : " stopped"));
+        const clap_event_transport_t t =
+            ondrix_tools::block_transport(c.frame, 48000.0, 120.0, c.playing);
         EXPECT_EQ(t.header.size, sizeof(clap_event_transport_t));
         EXPECT_EQ(t.header.space_id, CLAP_CORE_EVENT_SPACE_ID);
         EXPECT_EQ(t.header.type, CLAP_EVENT_TRANSPORT);
-        EXPECT_EQ(t.flags, CLAP_TRANSPORT_HAS_TEMPO | CLAP_TRANSPORT_HAS_BEATS_TIMELINE |
-                               CLAP_TRANSPORT_HAS_SECONDS_TIMELINE |
-                               CLAP_TRANSPORT_HAS_TIME_SIGNATURE | CLAP_TRANSPORT_IS_PLAYING);
+        EXPECT_EQ(t.flags, c.playing ? timelines | CLAP_TRANSPORT_IS_PLAYING : timelines);
         EXPECT_EQ(t.tempo, 120.0);
         EXPECT_EQ(t.song_pos_beats, c.beats);
         EXPECT_EQ(t.song_pos_seconds, c.seconds);

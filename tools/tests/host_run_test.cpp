@@ -1,11 +1,14 @@
 // ondrix-host's whole run against a stand-in module that journals the calls it gets.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "host_test_fixture.hpp"
 #include "run_host.hpp"
+#include "state_check.hpp"
 
 namespace {
 
@@ -113,6 +116,31 @@ TEST_F(HostRun, AFailedStepEndsTheRunButStillShutsDownCleanly) {
     }
 }
 
+TEST_F(HostRun, TakesTheTempoAndAStoppedTransport) {
+    auto o = options();
+    o.seconds = 512.0 / 48000.0;
+    o.tempo = 90.0;
+    o.stopped = true;
+    ASSERT_EQ(run(o), 0) << err_.str();
+    // Flags: tempo, beats, seconds, time signature = 15, not playing; the position stays at 0.
+    EXPECT_EQ(blocks(), (std::vector<std::string>{"process 256 0 0 15 90 outputs 1x2",
+                                                  "process 256 256 0 15 90 outputs 1x2"}));
+}
+
+TEST_F(HostRun, WarnsAboutThePatchAndStillPlaysIt) {
+    auto o = options();
+    o.seconds = 0;
+    o.state_file = write("warned.json", R"({"sources": [], "outputs": [{"cc": 200}]})");
+    ASSERT_EQ(run(o), 0) << err_.str();
+    EXPECT_EQ(lifecycle()[3],
+              R"(load {"patch":{"sources": [], "outputs": [{"cc": 200}]},"version":1})");
+    EXPECT_NE(err_.str().find("ondrix-host: " + *o.state_file +
+                              ": warning: controller 200 is above 127 and is sent as controller "
+                              "72 at line 1 column 38\n"),
+              std::string::npos)
+        << err_.str();
+}
+
 TEST_F(HostRun, ReportsFilesItCannotUse) {
     auto missing_module = options();
     missing_module.module = (dir_ / "nothing.clap").string();
@@ -124,37 +152,95 @@ TEST_F(HostRun, ReportsFilesItCannotUse) {
     EXPECT_EQ(run(not_a_module), 1);
     EXPECT_NE(err_.str().find("Couldn't open the module"), std::string::npos) << err_.str();
 
-    auto missing_state = options();
-    missing_state.state_file = (dir_ / "absent.json").string();
-    EXPECT_EQ(run(missing_state), 1);
-    EXPECT_NE(err_.str().find("Couldn't open '"), std::string::npos) << err_.str();
-    EXPECT_EQ(journal(), "");  // the module was never touched
-
-    // A refused state is explained by the patch reader; an endless file is read no further than
-    // the plug-in would take.
+    // What can't be read as a state stops the run before the module is touched; a named pipe
+    // without a writer, a folder and a device each say what they are.
+    const std::string fifo = (dir_ / "fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const struct {
-        std::string file;
-        std::string reason;
-    } refused[] = {
-        {write("bad.json", "{\"sources\": [],\n \"outputs\": [{}]}"),
-         "bad.json': missing field `cc` at line 2 column 15\n"},
-        {"/dev/zero",
-         "'/dev/zero': it is larger than 4 MiB, the most the plug-in reads as a state\n"},
+        std::string path;
+        std::string error;
+    } unreadable[] = {
+        {(dir_ / "absent.json").string(), "': No such file or directory\n"},
+        {fifo, "': it is a named pipe, not a file\n"},
+        {dir_.string(), "': it is a folder, not a file\n"},
+        {"/dev/zero", "': it is a device, not a file\n"},
     };
-    for (const auto& c : refused) {
+    for (const auto& c : unreadable) {
+        SCOPED_TRACE(c.path);
         auto o = options();
-        o.state_file = c.file;
-        EXPECT_EQ(run(o, "load"), 1);
-        EXPECT_NE(err_.str().find("The plug-in refused the state in '"), std::string::npos);
-        EXPECT_NE(err_.str().find(c.reason), std::string::npos) << err_.str();
+        o.state_file = c.path;
+        EXPECT_EQ(run(o), 1);
+        EXPECT_EQ(err_.str(), "ondrix-host: Couldn't read '" + c.path + c.error);
+        EXPECT_EQ(journal(), "");
     }
 
+    // A refused state is explained by the patch reader.
+    auto refused = options();
+    refused.state_file = write("bad.json", "{\"sources\": [],\n \"outputs\": [{}]}");
+    EXPECT_EQ(run(refused, "load"), 1);
+    EXPECT_NE(err_.str().find("The plug-in refused the state in '" + *refused.state_file +
+                              "': missing field `cc` at line 2 column 15\n"),
+              std::string::npos)
+        << err_.str();
+
+    // A place the state can't be saved to stops the run before the module is touched; a save
+    // file made for a run that fails is taken away again, and one that was there is kept.
     auto unwritable_save = options();
     unwritable_save.seconds = 0;
     unwritable_save.save_file = (dir_ / "no-such-folder" / "saved.json").string();
     EXPECT_EQ(run(unwritable_save), 1);
     EXPECT_NE(err_.str().find("Couldn't write '"), std::string::npos) << err_.str();
-    EXPECT_EQ(lifecycle().back(), "entry.deinit");
+    EXPECT_EQ(journal(), "");
+
+    auto failed_run = options();
+    failed_run.save_file = (dir_ / "new.json").string();
+    EXPECT_EQ(run(failed_run, "process"), 1);
+    EXPECT_FALSE(fs::exists(*failed_run.save_file));
+    failed_run.save_file = write("kept.json", "kept");
+    EXPECT_EQ(run(failed_run, "process"), 1);
+    EXPECT_EQ(read_file(*failed_run.save_file), "kept");
+}
+
+class Check : public FolderTest {
+  protected:
+    Check() : FolderTest("ondrix-check-test") {}
+};
+
+TEST_F(Check, ListsWhatThePatchReaderSaysAndExitsWithItsWeight) {
+    struct Case {
+        std::string name;
+        std::string text;
+        int status;
+        std::vector<std::string> findings;  // after "<path>: "
+    };
+    const std::vector<Case> cases = {
+        {"clean.json", R"({"sources": [], "outputs": [{"cc": 1}], "about": "a note"})", 0, {}},
+        {"warned.json",
+         R"({"sources": [], "outputs": [{"cc": 121, "CC": 1}]})",
+         1,
+         {"warning: controller 121 is the channel mode message Reset All Controllers, not a "
+          "control change at line 1 column 38",
+          "warning: the reader ignores the key \"CC\" at line 1 column 44"}},
+        {"refused.json",
+         R"({"patch": {"sources": [], "outputs": [{"cc": 300, "CC": 1}]}, "version": 1})",
+         2,
+         {"error: invalid value: integer `300`, expected u8 at line 1 column 48"}},
+        {"absent.json", "", 2, {"error: Couldn't read '$': No such file or directory"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path =
+            c.name == "absent.json" ? (dir_ / c.name).string() : write(c.name, c.text);
+        std::ostringstream out;
+        EXPECT_EQ(ondrix_tools::list_state_check(path, out), c.status);
+        std::vector<std::string> expected;
+        for (std::string finding : c.findings) {
+            if (const auto at = finding.find('$'); at != std::string::npos)
+                finding.replace(at, 1, path);
+            expected.push_back(path + ": " + finding);
+        }
+        EXPECT_EQ(lines(out.str()), expected);
+    }
 }
 
 }  // namespace

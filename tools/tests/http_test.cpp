@@ -57,7 +57,7 @@ TEST(Http, MalformedRequestsAreRefused) {
         {"bad length", "POST / HTTP/1.1\r\nContent-Length: 5x\r\n\r\n", ReadFailure::Malformed},
         {"negative length", "POST / HTTP/1.1\r\nContent-Length: -1\r\n\r\n",
          ReadFailure::Malformed},
-        {"body over 1 MiB", "POST / HTTP/1.1\r\nContent-Length: " + over + "\r\n\r\n",
+        {"body over the bound", "POST / HTTP/1.1\r\nContent-Length: " + over + "\r\n\r\n",
          ReadFailure::Malformed},
         {"chunked body", "POST / HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n",
          ReadFailure::Malformed},

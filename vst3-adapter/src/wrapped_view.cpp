@@ -83,6 +83,9 @@ WrappedView::WrappedView(const clap_plugin_t* plugin, const clap_plugin_gui_t* g
       destroyCallback(std::move(destroyCallback)) {}
 
 WrappedView::~WrappedView() {
+    if (std::exchange(waitingParent, nullptr) != nullptr) {
+        refuseWithoutRunLoop(__LINE__, __func__);
+    }
     drop_ui();
     // The frame goes with the view, and its loop with it.
     if (runLoop != nullptr) {
@@ -113,6 +116,7 @@ void WrappedView::cutOff() {
     }
     created = false;
     attachedToParent = false;
+    waitingParent = nullptr;
     frame = nullptr;
     runLoop = nullptr;
     plugin = nullptr;
@@ -176,12 +180,25 @@ tresult PLUGIN_API WrappedView::attached(void* parent, FIDString type) {
     // An X11 editor does its main-thread work on the host's loop; without one it would freeze.
     if (sameText(Clap::editorWindowApi, CLAP_WINDOW_API_X11) &&
         (runLoop == nullptr || runLoop->loop() == nullptr)) {
-        os::logWithLocation(
-            __FILE__, __LINE__, __func__,
-            "the host gave no run loop (Steinberg::Linux::IRunLoop) with the view's "
-            "frame or its context: the editor does not open");
+        // The frame, and the loop with it, may come next.
+        if (runLoop != nullptr && frame == nullptr) {
+            waitingParent = parent;
+            return kResultOk;
+        }
+        refuseWithoutRunLoop(__LINE__, __func__);
         return kResultFalse;
     }
+    waitingParent = nullptr;
+    return embed(parent);
+}
+
+void WrappedView::refuseWithoutRunLoop(int line, const char* function) const {
+    os::logWithLocation(__FILE__, line, function, "{}",
+                        "the host gave no run loop (Steinberg::Linux::IRunLoop) with the view's "
+                        "frame or its context: the editor does not open");
+}
+
+tresult WrappedView::embed(void* parent) {
     setHandle(window, parent);
     ensure_ui();
     if (!gui->set_parent(plugin, &window)) {
@@ -211,6 +228,16 @@ tresult PLUGIN_API WrappedView::removed() {
         return kResultFalse;
     }
     releaseAdditionalReferences();
+    if (std::exchange(waitingParent, nullptr) != nullptr) {
+        refuseWithoutRunLoop(__LINE__, __func__);
+    }
+    // The host destroys its window next. An X11 window goes with its parent, from under the
+    // editor still drawing in it (its X requests then fail): the editor is closed first, and
+    // the next attached makes it again, in the size the host last saw.
+    if (attachedToParent && sameText(Clap::editorWindowApi, CLAP_WINDOW_API_X11)) {
+        gui->destroy(plugin);
+        created = false;
+    }
     attachedToParent = false;
     window.ptr = nullptr;
     return kResultOk;
@@ -286,6 +313,14 @@ tresult PLUGIN_API WrappedView::setFrame(IPlugFrame* newFrame) {
     frame = newFrame;
     if (runLoop != nullptr) {
         runLoop->setFrame(newFrame);
+    }
+    if (frame != nullptr && waitingParent != nullptr) {
+        void* parent = std::exchange(waitingParent, nullptr);
+        if (runLoop->loop() == nullptr) {
+            refuseWithoutRunLoop(__LINE__, __func__);
+        } else {
+            embed(parent);
+        }
     }
     return kResultOk;
 }

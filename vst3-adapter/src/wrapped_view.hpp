@@ -4,7 +4,10 @@
 // embedding the plug-in's editor as a child of the host's window (an X11 window on Linux) and
 // passing sizes and the content scale both ways. On Linux the editor's main-thread work runs on
 // the host's run loop: the view hands its frame to the owner's HostRunLoop, and refuses a parent
-// while no loop is known.
+// while no loop is known. A parent that comes before any frame, while no loop is known, waits
+// for the frame: some hosts give the frame (and with it their loop) only after `attached`. An
+// X11 editor is closed when the view is removed from its parent, which the host then destroys,
+// and made again by the next `attached`.
 // Threads: the host's main thread only. Reference counted (FObject); the host holds it through
 // its references, the owner keeps a plain pointer that the destroy callback clears.
 
@@ -80,6 +83,11 @@ public:
     bool isAttached() const { return attachedToParent; }
 
 private:
+    // Gives the editor the host's window, brings it to the size the host last saw and shows it.
+    Steinberg::tresult embed(void* parent);
+    // The host's log hears that the editor does not open for want of a run loop.
+    void refuseWithoutRunLoop(int line, const char* function) const;
+
     const clap_plugin_t* plugin;
     const clap_plugin_gui_t* gui;
     HostRunLoop* runLoop;
@@ -91,4 +99,7 @@ private:
     Steinberg::ViewRect rect{0, 0, 0, 0};
     bool created = false;
     bool attachedToParent = false;
+    // The host's window given by `attached` before any frame and run loop, embedded when a frame
+    // brings a loop; null otherwise.
+    void* waitingParent = nullptr;
 };

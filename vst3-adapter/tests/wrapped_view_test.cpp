@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <ostream>
@@ -140,32 +141,37 @@ struct Viewed {
 void* const parentWindow = reinterpret_cast<void*>(std::uintptr_t{4200});
 const ViewRect none{0, 0, 0, 0};
 
-TEST(WrappedView, ReattachingKeepsTheSizeTheHostSaw) {
+// The host destroys its window after removed: the editor leaves it first, and each attached
+// makes it again in the size the host last saw.
+TEST(WrappedView, RemovalClosesTheEditorAndReattachingMakesItAgainInTheSizeTheHostSaw) {
     FakeGui fake;
     Viewed v(fake);
     ViewRect r{};
     ASSERT_EQ(v.view->getSize(&r), kResultOk);
     EXPECT_EQ(r, (ViewRect{0, 0, 1180, 760}));
     EXPECT_EQ(fake.take(), (Calls{"is_api_supported x11", "create x11", "get_size"}));
+    const Calls sized{"set_parent x11 4200", "can_resize", "adjust_size 1180 760",
+                      "set_size 1180 760", "show"};
 
     for (int cycle = 0; cycle < 3; ++cycle) {
         SCOPED_TRACE(cycle);
         ASSERT_EQ(v.view->attached(parentWindow, kPlatformTypeX11EmbedWindowID), kResultOk);
         EXPECT_TRUE(v.view->isAttached());
-        EXPECT_EQ(fake.take(), (Calls{"set_parent x11 4200", "can_resize", "adjust_size 1180 760",
-                                      "set_size 1180 760", "show"}))
-            << "the editor is made once and given the same size every time";
+        Calls expected = cycle == 0 ? Calls{} : Calls{"is_api_supported x11", "create x11"};
+        expected.insert(expected.end(), sized.begin(), sized.end());
+        EXPECT_EQ(fake.take(), expected);
         EXPECT_EQ(v.view->rectangle(), (ViewRect{0, 0, 1180, 760}));
         ASSERT_EQ(v.view->removed(), kResultOk);
         EXPECT_FALSE(v.view->isAttached());
-        EXPECT_TRUE(fake.take().empty()) << "removal neither hides nor destroys the editor";
+        EXPECT_EQ(fake.take(), Calls{"destroy"});
+        EXPECT_EQ(v.view->removed(), kResultOk);
+        EXPECT_TRUE(fake.take().empty()) << "a view not attached has nothing to close";
     }
-    EXPECT_EQ(v.owner, Calls(3, "release"));
+    EXPECT_EQ(v.owner, Calls(6, "release"));
 
     v.view = nullptr;
-    EXPECT_EQ(v.owner.back(), "destroy true");
-    EXPECT_EQ(v.owner.size(), 5u) << "drop_ui lets go of what the host lent, then tells the owner";
-    EXPECT_EQ(fake.take(), Calls{"destroy"});
+    EXPECT_EQ(v.owner.back(), "destroy false") << "the owner hears the editor is gone";
+    EXPECT_TRUE(fake.take().empty());
 }
 
 TEST(WrappedView, AttachingFailsWithoutChangingAnything) {
@@ -195,6 +201,9 @@ TEST(WrappedView, AttachingFailsWithoutChangingAnything) {
         FakeGui fake;
         fake.parentTaken = c.parentTaken;
         Viewed v(fake, c.runLoop);
+        // The host's frame came first, with no loop of its own.
+        run_loop_testing::LoopFrame frame(nullptr);
+        ASSERT_EQ(v.view->setFrame(&frame), kResultOk);
         testing::internal::CaptureStdout();
         EXPECT_EQ(v.view->attached(c.parent, c.type), c.result);
         const std::string logged = testing::internal::GetCapturedStdout();
@@ -355,6 +364,58 @@ TEST(WrappedView, TheFramesRunLoopServesTheEditorWhileTheFrameStays) {
     EXPECT_EQ(v.runLoop.loop(), nullptr) << "the frame went with the view";
 }
 
+// Some hosts call attached before setFrame: with no loop known yet, the parent waits for the
+// frame, and the editor is embedded once the frame brings a loop. A frame without one, the
+// parent's removal or the view's end refuses it as attached would have.
+TEST(WrappedView, AParentGivenBeforeTheFrameWaitsForTheFramesRunLoop) {
+    const Calls embedded{"is_api_supported x11", "create x11", "set_parent x11 4200", "can_resize",
+                         "adjust_size 1000 640", "set_size 1000 640", "show"};
+    run_loop_testing::RecordingRunLoop frameLoop;
+    run_loop_testing::LoopFrame frame(&frameLoop);
+    run_loop_testing::LoopFrame bare(nullptr);
+    struct Case {
+        const char* name;
+        std::function<void(Viewed&)> then;
+        Calls calls;
+        const char* refusedIn;  // the function whose log line refuses the editor, if any
+    };
+    const Case cases[] = {
+        {"a frame with a loop", [&](Viewed& v) { v.view->setFrame(&frame); }, embedded, nullptr},
+        {"a frame without a loop", [&](Viewed& v) { v.view->setFrame(&bare); }, {}, "setFrame"},
+        {"no frame: the view's removal",
+         [&](Viewed& v) {
+             v.view->setFrame(nullptr);
+             v.view->removed();
+             v.view->setFrame(&frame);
+         },
+         {},
+         "removed"},
+        {"no frame: the view's end", [&](Viewed& v) { v.view = nullptr; }, {}, "~WrappedView"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeGui fake;
+        Viewed v(fake, false);
+        ViewRect size{0, 0, 1000, 640};
+        ASSERT_EQ(v.view->onSize(&size), kResultOk);
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(v.view->attached(parentWindow, kPlatformTypeX11EmbedWindowID), kResultOk);
+        EXPECT_FALSE(v.view->isAttached());
+        EXPECT_TRUE(fake.take().empty()) << "nothing is made before a loop is known";
+
+        c.then(v);
+        const std::string logged = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(fake.take(), c.calls);
+        EXPECT_EQ(v.view != nullptr && v.view->isAttached(), !c.calls.empty());
+        const std::string refusal = std::string("(") + (c.refusedIn ? c.refusedIn : "") +
+                                    ") the host gave no run loop (Steinberg::Linux::IRunLoop)";
+        EXPECT_EQ(logged.find(refusal) != std::string::npos, c.refusedIn != nullptr) << logged;
+        EXPECT_EQ(logged.find("the host gave no run loop") != std::string::npos,
+                  c.refusedIn != nullptr)
+            << "refused once at most: " << logged;
+    }
+}
+
 // Our plug-in's editor, started as the adapter starts it: it gives its size, and without a run
 // loop from the host it is given no parent.
 TEST(WrappedView, OurEditorGivesItsSizeAndWaitsForARunLoop) {
@@ -376,10 +437,12 @@ TEST(WrappedView, OurEditorGivesItsSizeAndWaitsForARunLoop) {
         ASSERT_EQ(v.view->getSize(&r), kResultOk);
         EXPECT_EQ(r, (ViewRect{0, 0, 1180, 760}));
         testing::internal::CaptureStdout();
-        EXPECT_EQ(v.view->attached(parentWindow, kPlatformTypeX11EmbedWindowID), kResultFalse);
-        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(v.view->attached(parentWindow, kPlatformTypeX11EmbedWindowID), kResultOk)
+            << "waits for a frame";
         EXPECT_FALSE(v.view->isAttached());
         EXPECT_EQ(v.view->removed(), kResultOk);
+        EXPECT_NE(testing::internal::GetCapturedStdout().find("the host gave no run loop"),
+                  std::string::npos);
     }
     v.view = nullptr;
     EXPECT_EQ(v.owner.back(), "destroy true");

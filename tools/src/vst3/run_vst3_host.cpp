@@ -21,15 +21,6 @@
 
 namespace ondrix_tools {
 
-const char* const kVst3Usage =
-    "usage: ondrix-vst3-host BUNDLE [--seconds N] [--state FILE] [--save FILE]\n"
-    "  Loads the VST3 plug-in in BUNDLE (a .vst3 folder or its binary), runs it at 48 kHz in\n"
-    "  blocks of 256 frames with a transport playing at 120 BPM, and prints each output event\n"
-    "  as one line: sample position, MIDI channel (0-15), controller, value.\n"
-    "  --seconds N    run for N seconds (default 1)\n"
-    "  --state FILE   load FILE first: a state document, or a patch, which is wrapped as one\n"
-    "  --save FILE    write the plug-in's state to FILE at the end\n";
-
 namespace {
 
 using namespace Steinberg;
@@ -211,9 +202,10 @@ Event note_event(const NoteIn& note, bool on, std::int32_t offset) {
 }
 
 // The steps after the module is open; returns false with error set at the first that fails.
-bool run_component(const HostOptions& options, const Vst3Module& module,
-                   const std::optional<StateFile>& state, const std::vector<NoteIn>& notes,
-                   AudioOutputs audio_outputs, std::ostream& out, std::string& error) {
+bool run_component(const HostOptions& options, const Vst3Module& module, RunFiles& files,
+                   const std::vector<NoteIn>& notes, AudioOutputs audio_outputs, std::ostream& out,
+                   std::string& error) {
+    const std::optional<StateFile>& state = files.state;
     IPluginFactory& factory = module.factory();
     std::optional<PClassInfo> audio_class;
     for (int32 i = 0; i < factory.countClasses() && !audio_class; ++i) {
@@ -289,7 +281,8 @@ bool run_component(const HostOptions& options, const Vst3Module& module,
     }
 
     const auto process_block = [&](std::uint64_t frame, std::uint32_t frames) {
-        ProcessContext context = playing_context(frame, kSampleRate, kTempo);
+        ProcessContext context =
+            block_context(frame, kSampleRate, options.tempo, !options.stopped);
         in_events.clear();
         for (const NoteIn& note : notes) {
             if (note.sample >= frame && note.sample < frame + frames) {
@@ -330,22 +323,24 @@ bool run_component(const HostOptions& options, const Vst3Module& module,
         if (component->getState(&stream) != kResultOk) return std::nullopt;
         return stream.bytes();
     };
-    if (!save_state(options, "The component", save, error)) return false;
+    if (!save_state(files, "The component", save, error)) return false;
     session.deactivate();
     return true;
 }
 
 }  // namespace
 
-ProcessContext playing_context(std::uint64_t frame, double sample_rate, double tempo) {
-    const double seconds = static_cast<double>(frame) / sample_rate;
+ProcessContext block_context(std::uint64_t frame, double sample_rate, double tempo,
+                             bool playing) {
+    const std::uint64_t at = playing ? frame : 0;
+    const double seconds = static_cast<double>(at) / sample_rate;
     const double beats = seconds * tempo / 60.0;
     ProcessContext context{};
-    context.state = ProcessContext::kPlaying | ProcessContext::kTempoValid |
-                    ProcessContext::kTimeSigValid | ProcessContext::kProjectTimeMusicValid |
-                    ProcessContext::kBarPositionValid | ProcessContext::kContTimeValid;
+    context.state = ProcessContext::kTempoValid | ProcessContext::kTimeSigValid |
+                    ProcessContext::kProjectTimeMusicValid | ProcessContext::kBarPositionValid |
+                    ProcessContext::kContTimeValid | (playing ? ProcessContext::kPlaying : 0);
     context.sampleRate = sample_rate;
-    context.projectTimeSamples = static_cast<TSamples>(frame);
+    context.projectTimeSamples = static_cast<TSamples>(at);
     context.continousTimeSamples = static_cast<TSamples>(frame);
     context.projectTimeMusic = beats;
     context.barPositionMusic = std::floor(beats / 4.0) * 4.0;
@@ -357,12 +352,11 @@ ProcessContext playing_context(std::uint64_t frame, double sample_rate, double t
 
 int run_vst3_host(const HostOptions& options, std::ostream& out, std::ostream& err,
                   const std::vector<NoteIn>& notes, AudioOutputs audio_outputs) {
-    return run_with_state_file(
-        options, "ondrix-vst3-host", out, err,
-        [&](const std::optional<StateFile>& state, std::string& error) {
+    return run_with_files(
+        options, "ondrix-vst3-host", out, err, [&](RunFiles& files, std::string& error) {
             const std::unique_ptr<Vst3Module> module = Vst3Module::load(options.module, error);
             return module != nullptr &&
-                   run_component(options, *module, state, notes, audio_outputs, out, error);
+                   run_component(options, *module, files, notes, audio_outputs, out, error);
         });
 }
 

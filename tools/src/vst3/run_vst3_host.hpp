@@ -11,9 +11,6 @@
 
 namespace ondrix_tools {
 
-// "ondrix-vst3-host BUNDLE [--seconds N] [--state FILE] [--save FILE]".
-extern const char* const kVst3Usage;
-
 // A note sent to the plug-in's event input bus 0: on at `sample` of the run (a whole run's
 // position), off one block later.
 struct NoteIn {
@@ -23,10 +20,11 @@ struct NoteIn {
     float velocity = 0.8f;
 };
 
-// The transport of a block that starts `frame` frames into a run playing from beat 0 at a steady
-// tempo in 4/4: tempo, musical position, bar start, time signature, playing.
-Steinberg::Vst::ProcessContext playing_context(std::uint64_t frame, double sample_rate,
-                                               double tempo);
+// The transport of a block that starts `frame` frames into a run at a steady tempo in 4/4, with
+// tempo, musical position, bar start, time signature and continuous time: playing from beat 0,
+// or, when not `playing`, standing still there (the position stays at 0, whatever the frame).
+Steinberg::Vst::ProcessContext block_context(std::uint64_t frame, double sample_rate, double tempo,
+                                             bool playing);
 
 // Whether the run keeps the plug-in's audio outputs active. A host deactivates an output bus
 // nobody listens to (IComponent::activateBus) and then sends its record with null channels.
@@ -35,10 +33,10 @@ enum class AudioOutputs { active, inactive };
 // As run_host, on a VST3 bundle: opens options.module (ModuleEntry, GetPluginFactory), creates
 // its first audio-module class, initialises it with a host application, activates its buses,
 // sets its state from the state file if any, sets up processing at 48 kHz in blocks of 256,
-// activates it and runs options.seconds with a playing transport at 120 BPM, printing each
-// output event as run_host prints the same MIDI message, then saves the state if asked and shuts
-// everything down in reverse (ModuleExit, dlclose). `notes` go in on event bus 0. Returns 0, or
-// 1 when a step failed.
+// activates it and runs options.seconds with the transport of options.tempo and options.stopped
+// (block_context), printing each output event as run_host prints the same MIDI message, then
+// saves the state if asked and shuts everything down in reverse (ModuleExit, dlclose). `notes` go
+// in on event bus 0. Returns 0, or 1 when a step failed.
 int run_vst3_host(const HostOptions& options, std::ostream& out, std::ostream& err,
                   const std::vector<NoteIn>& notes = {},
                   AudioOutputs audio_outputs = AudioOutputs::active);

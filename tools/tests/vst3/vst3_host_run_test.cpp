@@ -87,12 +87,28 @@ TEST_F(Vst3HostRun, ReportsAModuleItCannotLoad) {
     EXPECT_EQ(out_.str(), "");
 }
 
-TEST(Vst3PlayingContext, FollowsTheBeatsAndBarsOfTheRun) {
+TEST_F(Vst3HostRun, TakesTheTempoAndAStoppedTransport) {
+    auto o = options(512.0 / 48000.0);
+    o.tempo = 90.0;
+    o.stopped = true;
+    ASSERT_EQ(run(o), 0) << err_.str();
+    // Without kPlaying; the song position stays at 0 while the continuous time goes on.
+    const std::string flags = std::to_string(512 | 1024 | 2048 | 8192 | 131072);
+    EXPECT_THAT(blocks(),
+                ElementsAre("process 256 1 2 state " + flags + " at 0 music 0 bar 0 tempo 90 4/4",
+                            "process 256 1 2 state " + flags + " at 0 music 0 bar 0 tempo 90 4/4"));
+}
+
+TEST(Vst3BlockContext, FollowsTheBeatsAndBarsOfTheRunOrStandsStill) {
     // Two bars at 120 BPM are four seconds.
-    const auto context = ondrix_tools::playing_context(4 * 48000 + 24000, 48000.0, 120.0);
+    const auto context = ondrix_tools::block_context(4 * 48000 + 24000, 48000.0, 120.0, true);
     EXPECT_EQ(context.projectTimeSamples, 4 * 48000 + 24000);
     EXPECT_DOUBLE_EQ(context.projectTimeMusic, 9.0);
     EXPECT_DOUBLE_EQ(context.barPositionMusic, 8.0);
+    const auto stopped = ondrix_tools::block_context(4 * 48000 + 24000, 48000.0, 120.0, false);
+    EXPECT_EQ(stopped.projectTimeSamples, 0);
+    EXPECT_EQ(stopped.continousTimeSamples, 4 * 48000 + 24000);
+    EXPECT_EQ(stopped.state & Steinberg::Vst::ProcessContext::kPlaying, 0u);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the patch text reader and the JSON parser. Besides surviving every
 // input, the two readers must agree: when the text parses into a tree and no object in it holds a
 // key twice, reading the patch from the text succeeds exactly when reading it from the tree does,
-// and both give the same patch.
+// and both give the same patch. A text read that also takes notes reads the same.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -38,6 +38,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
 
     const auto from_text = Patch::from_json_text(text);
+    ondrix_engine::json::Notes notes;
+    const auto warned = Patch::from_json_text(text, notes);
+    if (warned.ok() != from_text.ok()) std::abort();
+    if (warned.ok() ? !(warned.value() == from_text.value()) : warned.error() != from_text.error())
+        std::abort();
     const auto tree = ondrix_engine::json::parse(text);
     if (!tree.ok()) {
         if (from_text.ok()) std::abort();  // the text reader accepted malformed JSON

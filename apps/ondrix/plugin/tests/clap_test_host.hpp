@@ -11,9 +11,13 @@
 
 #include <clap/clap.h>
 
+namespace ondrix_host_testing {
+class MainLoop;
+}
+
 namespace ondrix_plugin_testing {
 
-class MainLoop;
+using ondrix_host_testing::MainLoop;
 
 // The entry record of the built module, loaded with dlopen once per test program.
 const clap_plugin_entry_t& module_entry();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -23,10 +24,11 @@ struct Skip {
     void array(Value&) {}
     Value& push(Value&) { return slot; }
     void object(Value&) {}
-    Value& entry(Value&, std::string_view) { return slot; }
+    Value& entry(Value&, std::string_view, std::size_t) { return slot; }
 };
 
-// Keeps the value as written, entries in document order, repeated keys included.
+// Keeps the value as written, entries in document order, repeated keys included, each key with
+// the offset just past it.
 struct Buffer {
     using Value = Content;
 
@@ -58,8 +60,9 @@ struct Buffer {
     void array(Value& out) { out.kind = Content::Kind::Array; }
     Value& push(Value& array) { return array.items.emplace_back(); }
     void object(Value& out) { out.kind = Content::Kind::Object; }
-    Value& entry(Value& object, std::string_view key) {
+    Value& entry(Value& object, std::string_view key, std::size_t key_end) {
         object.keys.emplace_back(key);
+        object.key_ends.push_back(key_end);
         return object.items.emplace_back();
     }
 };
@@ -91,7 +94,7 @@ struct Tree {
         return items.back();
     }
     void object(Value& out) { out = Value::object(); }
-    Value& entry(Value& object, std::string_view key) {
+    Value& entry(Value& object, std::string_view key, std::size_t) {
         auto& entries = object.get_ref<Value::object_t&>();
         const auto at = entries.lower_bound(key);
         if (at != entries.end() && at->first == key) return at->second;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,8 +19,9 @@ struct Content {
     std::int64_t signed_value = 0;
     double float_value = 0.0;
     std::string text;
-    std::vector<Content> items;     // array elements, or object values
-    std::vector<std::string> keys;  // object keys, one per item
+    std::vector<Content> items;         // array elements, or object values
+    std::vector<std::string> keys;      // object keys, one per item
+    std::vector<std::size_t> key_ends;  // per key, the offset in the text just past it
 };
 
 }  // namespace ondrix_engine::json

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "json/messages.hpp"
+#include "json/notes.hpp"
 
 // Pieces shared by the three inputs the typed readers run on (the text, a tree, buffered entries).
 namespace ondrix_engine::json {
@@ -16,13 +17,16 @@ namespace ondrix_engine::json {
 // The first error of a read. `at` is the byte offset its position is computed from; it stays
 // unset while the error comes from a value read out of buffered entries, and the text reader
 // sets it where its enclosing value ends, as the value's own position is no longer known then.
-// Thread: the reading thread. Owner: the read in progress.
+// Every reader of one read shares it, and with it `notes`, where a caller that asked for them
+// hears what the read noticed besides (only a read of a text has positions to give them).
+// Thread: the reading thread. Owner: the read in progress; the notes belong to its caller.
 struct Failure {
     static constexpr std::size_t kUnplaced = static_cast<std::size_t>(-1);
 
     bool failed = false;
     std::string message;
     std::size_t at = kUnplaced;
+    Notes* notes = nullptr;
 
     // Keeps the first error only; returns false so callers can `return failure.fail(...)`.
     bool fail(std::string text) {

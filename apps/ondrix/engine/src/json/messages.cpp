@@ -99,6 +99,10 @@ std::string found_map() {
 }
 
 std::string found_string(std::string_view value) {
+    return "string " + quoted(value);
+}
+
+std::string quoted(std::string_view value) {
     static constexpr char kHex[] = "0123456789abcdef";
     const auto escape_code = [](std::string& out, unsigned code) {
         out += "\\u{";
@@ -106,7 +110,7 @@ std::string found_string(std::string_view value) {
         out += kHex[code & 0xf];
         out += '}';
     };
-    std::string out = "string \"";
+    std::string out = "\"";
     for (std::size_t i = 0; i < value.size(); ++i) {
         const char ch = value[i];
         const auto byte = static_cast<unsigned char>(ch);

@@ -45,6 +45,10 @@ std::string found_bytes();
 std::string found_sequence();
 std::string found_map();
 
+// A string in double quotes, with quotes, backslashes and control characters escaped, as the
+// found-text of a string shows it.
+std::string quoted(std::string_view value);
+
 // The shortest decimal form that reads back as the same double, always with a fraction or an
 // exponent: 3.0, 1.5, -0.0, 1e+16.
 std::string shortest_double(double value);

@@ -148,10 +148,15 @@ class Entries<Content> {
     bool done() const { return i_ == count(); }
     std::size_t count() const { return payload_ ? payload_->entries.size() : object_->keys.size(); }
     std::string_view key() const {
-        return payload_ ? payload_->entries[i_].first : std::string_view(object_->keys[i_]);
+        return payload_ ? payload_->entries[i_].key : std::string_view(object_->keys[i_]);
     }
     const Content& value() const {
-        return payload_ ? *payload_->entries[i_].second : object_->items[i_];
+        return payload_ ? *payload_->entries[i_].value : object_->items[i_];
+    }
+    // Where the key ends in the text, or Failure::kUnplaced when that isn't known.
+    std::size_t key_end() const {
+        if (payload_) return payload_->entries[i_].key_end;
+        return i_ < object_->key_ends.size() ? object_->key_ends[i_] : Failure::kUnplaced;
     }
     void advance() { ++i_; }
 
@@ -169,10 +174,11 @@ class Entries<nlohmann::json> {
           end_(object.get_ref<const nlohmann::json::object_t&>().end()) {}
     explicit Entries(const Payload<nlohmann::json>& payload) : payload_(&payload) {}
     bool done() const { return payload_ ? i_ == payload_->entries.size() : it_ == end_; }
-    std::string_view key() const { return payload_ ? payload_->entries[i_].first : it_->first; }
+    std::string_view key() const { return payload_ ? payload_->entries[i_].key : it_->first; }
     const nlohmann::json& value() const {
-        return payload_ ? *payload_->entries[i_].second : it_->second;
+        return payload_ ? *payload_->entries[i_].value : it_->second;
     }
+    std::size_t key_end() const { return Failure::kUnplaced; }
     void advance() {
         if (payload_) {
             ++i_;
@@ -336,6 +342,10 @@ class NodeReader {
 
     bool skip() { return true; }
 
+    // A remark about the value just read: a parsed value has no place in a text to give it, so
+    // it is dropped.
+    void note(std::string) {}
+
     // The entries of an object.
     class Map {
       public:
@@ -357,9 +367,17 @@ class NodeReader {
             NodeReader reader(entries_.value(), *failure_);
             return read(reader);
         }
-        bool skip_value() { return true; }
+        // Passes over the value of a key the record doesn't know, noting the key where its
+        // place in the text is known.
+        bool skip_value(std::string_view key) {
+            const std::size_t at = entries_.key_end();
+            if (failure_->notes != nullptr && at != Failure::kUnplaced) {
+                failure_->notes->ignored_keys.push_back({std::string(key), at});
+            }
+            return true;
+        }
         bool buffer_value(std::string_view key, Buffer& buffer) {
-            buffer.payload.entries.emplace_back(key, &entries_.value());
+            buffer.payload.entries.push_back({key, &entries_.value(), entries_.key_end()});
             return true;
         }
 

@@ -13,7 +13,7 @@ const Payload<Content>& TextReader::Buffer::finish() {
     if (payload.is_map) {
         payload.entries.reserve(holder.items.size());
         for (std::size_t i = 0; i < holder.items.size(); ++i) {
-            payload.entries.emplace_back(holder.keys[i], &holder.items[i]);
+            payload.entries.push_back({holder.keys[i], &holder.items[i], holder.key_ends[i]});
         }
     } else {
         payload.items.reserve(holder.items.size());
@@ -155,6 +155,10 @@ bool TextReader::read_unit_enum(const Variants& variants, std::size_t& alternati
     return error(close == kEof ? Syntax::EofWhileParsingObject : Syntax::ExpectedSomeValue);
 }
 
+void TextReader::note(std::string message) {
+    if (failure_.notes != nullptr) failure_.notes->remarks.push_back({std::move(message), index_});
+}
+
 bool TextReader::skip() {
     builders::Skip builder;
     return read_any(builder, builder.slot);
@@ -224,8 +228,16 @@ bool TextReader::Map::next_key(std::string_view& key, bool& done) {
     }
 }
 
+bool TextReader::Map::skip_value(std::string_view key) {
+    if (reader_.failure_.notes != nullptr) {
+        reader_.failure_.notes->ignored_keys.push_back({std::string(key), reader_.index_});
+    }
+    return reader_.parse_object_colon() && reader_.skip();
+}
+
 bool TextReader::Map::buffer_value(std::string_view key, Buffer& buffer) {
     buffer.holder.keys.emplace_back(key);
+    buffer.holder.key_ends.push_back(reader_.index_);
     Content& slot = buffer.holder.items.emplace_back();
     return reader_.parse_object_colon() && reader_.buffer(slot);
 }

@@ -74,6 +74,8 @@ class TextReader {
     bool read_any(Builder& builder, typename Builder::Value& out);
     bool skip();
     bool buffer(Content& out);
+    // A remark about the value just read, placed just past it, for the read's notes.
+    void note(std::string message);
     // After the top-level value: only whitespace may follow.
     bool end();
 
@@ -164,7 +166,9 @@ class TextReader::Map {
     bool value(Read&& read) {
         return reader_.parse_object_colon() && read(reader_);
     }
-    bool skip_value() { return reader_.parse_object_colon() && reader_.skip(); }
+    // Passes over the value of a key the record doesn't know (right after next_key gave it),
+    // noting the key.
+    bool skip_value(std::string_view key);
     bool buffer_value(std::string_view key, Buffer& buffer);
 
   private:
@@ -299,7 +303,7 @@ bool TextReader::read_any(Builder& builder, typename Builder::Value& out) {
                     break;
                 }
                 if (done) break;
-                typename Builder::Value& slot = builder.entry(out, key);
+                typename Builder::Value& slot = builder.entry(out, key, index_);
                 if (!parse_object_colon() || !read_any(builder, slot)) {
                     ok = false;
                     break;

@@ -50,7 +50,7 @@ class RecordVisitor {
             if (done) break;
             const std::size_t i = field_index(Fields::keys, key);
             if (i == kNoField) {
-                if (!map.skip_value()) return false;
+                if (!map.skip_value(key)) return false;
                 continue;
             }
             if (seen[i]) return failure_.fail(messages::duplicate_field(Fields::keys[i]));

@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "json/notes.hpp"
 #include "json/result.hpp"
 #include "settings/output.hpp"
 #include "settings/route.hpp"
@@ -28,6 +29,11 @@ struct Patch {
 
     // Reads patch JSON text; errors end in " at line L column C".
     static json::Result<Patch> from_json_text(std::string_view text);
+    // The same read, which also tells `notes` what in the text plays other than it reads (up to
+    // the error, when there is one): the keys it ignores, and an output's channel above 15,
+    // controller above 127 or controller among the channel mode messages 120-127.
+    // warnings::of_notes (settings/patch_warnings.hpp) words them.
+    static json::Result<Patch> from_json_text(std::string_view text, json::Notes& notes);
     // Reads an already parsed tree by the same rules; errors carry no position.
     static json::Result<Patch> from_json_tree(const nlohmann::json& tree);
 

@@ -1,13 +1,16 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 
 #include "json/node_reader.hpp"
 #include "json/text_reader.hpp"
 #include "json/typed.hpp"
 #include "settings/patch.hpp"
+#include "settings/patch_warnings.hpp"
 
 // The patch JSON readers: one table per type, read by the shared typed readers from the text,
 // from a tree, or from the buffered entries of a tagged value.
@@ -359,9 +362,15 @@ struct OutputFields {
             case 0:
                 return in.read_bool(out.enabled);
             case 1:
-                return read_u8(in, out.channel);
+                if (!read_u8(in, out.channel)) return false;
+                if (auto said = warnings::about_channel(out.channel)) in.note(std::move(*said));
+                return true;
             case 2:
-                return read_u8(in, out.cc);
+                if (!read_u8(in, out.cc)) return false;
+                for (std::string& said : warnings::about_controller(out.cc)) {
+                    in.note(std::move(said));
+                }
+                return true;
             case 3:
                 return in.read_bool(out.fine);
             case 4:
@@ -512,13 +521,26 @@ std::vector<std::string_view> Patch::json_names() {
     return names;
 }
 
-json::Result<Patch> Patch::from_json_text(std::string_view text) {
+namespace {
+
+json::Result<Patch> read_text(std::string_view text, json::Notes* notes) {
     json::TextReader reader(text);
+    reader.failure().notes = notes;
     Patch patch;
     if (!read_record<PatchFields>(reader, patch) || !reader.end()) {
         return json::Result<Patch>::failure(reader.error_message());
     }
     return json::Result<Patch>::success(std::move(patch));
+}
+
+}  // namespace
+
+json::Result<Patch> Patch::from_json_text(std::string_view text) {
+    return read_text(text, nullptr);
+}
+
+json::Result<Patch> Patch::from_json_text(std::string_view text, json::Notes& notes) {
+    return read_text(text, &notes);
 }
 
 json::Result<Patch> Patch::from_json_tree(const nlohmann::json& tree) {

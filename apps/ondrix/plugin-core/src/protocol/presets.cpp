@@ -266,27 +266,18 @@ Result<std::string> preset_read(std::string_view name) {
     if (!path) return fail<std::string>(path.error());
     if (holds_nul(path.value())) return fail<std::string>(nul_in_name());
 
-    // Opening without blocking lets a FIFO in the folder open at once instead of waiting for a
-    // writer; only a regular file is read, and only up to the bound (one byte more tells a file
-    // that grew since it was looked at).
-    FileDescriptor file(::open(path.value().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (file.get() < 0) return fail<std::string>(os_error(errno));
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0) return fail<std::string>(os_error(errno));
+    // Only a regular file is read (a FIFO in the folder is refused at once, not waited on), and
+    // only up to the bound: one byte more tells a file that is too large.
+    std::string text;
+    const auto unread = read_regular_file(path.value(), MAX_DOCUMENT_BYTES + 1, text);
     const std::string_view trimmed = trim_white_space(name);
-    if (!S_ISREG(info.st_mode)) {
+    if (unread && unread->type != 0) {
         return fail<std::string>(in_quotes(trimmed) + " isn't a preset file");
     }
-    const std::string too_large = in_quotes(trimmed) + " is too large to be a preset";
-    if (static_cast<std::uintmax_t>(info.st_size) > MAX_DOCUMENT_BYTES) {
-        return fail<std::string>(too_large);
+    if (unread) return fail<std::string>(os_error(unread->error));
+    if (text.size() > MAX_DOCUMENT_BYTES) {
+        return fail<std::string>(in_quotes(trimmed) + " is too large to be a preset");
     }
-    std::string text;
-    text.reserve(static_cast<std::size_t>(info.st_size));
-    if (const int error = read_at_most(file.get(), MAX_DOCUMENT_BYTES + 1, text); error != 0) {
-        return fail<std::string>(os_error(error));
-    }
-    if (text.size() > MAX_DOCUMENT_BYTES) return fail<std::string>(too_large);
     if (!is_valid_utf8(text)) return fail<std::string>("stream did not contain valid UTF-8");
     return Result<std::string>::success(std::move(text));
 }

@@ -304,9 +304,14 @@ describe('controls', () => {
     expect(await why.count()).toBe(0);
     await page.getByRole('checkbox', { name: '14-bit' }).check();
     await pluginPatchWhere((p) => p.outputs[2].fine);
+    // A whole number out of range is clamped: 14-bit goes up to CC 31.
     await cc.fill('100');
     await cc.press('Enter');
-    expect(await why.textContent()).toBe('A 14-bit CC must be a whole number from 0 to 31');
+    await pluginPatchWhere((p) => p.outputs[2].cc === 31);
+    expect([await cc.inputValue(), await why.count()]).toEqual(['31', 0]);
+    await cc.fill('9');
+    await cc.press('Enter');
+    await pluginPatchWhere((p) => p.outputs[2].cc === 9);
 
     const channel = page.getByRole('textbox', { name: 'Channel' });
     await channel.fill('');

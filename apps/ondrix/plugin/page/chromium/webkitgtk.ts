@@ -225,6 +225,12 @@ class WebKitLocator {
     await this.page.keyboard.press(key);
   }
 
+  /** As Playwright: focus, then one key press per character. */
+  async pressSequentially(text: string) {
+    await this.focus();
+    await this.page.keyboard.type(text);
+  }
+
   /** As Playwright: select the field's text and insert the value in its place (one input event). */
   async fill(value: string) {
     await this.run(`(el, value) => {
@@ -379,10 +385,20 @@ class WebKitPage {
   }
 
   async setViewportSize(size: { width: number; height: number }) {
-    // The window's frame: whatever the window has beyond the viewport.
-    await this.session.setWindowRect(size.width, size.height);
-    const [w, h] = (await this.session.execute('return [innerWidth, innerHeight]')) as number[];
-    await this.session.setWindowRect(2 * size.width - w, 2 * size.height - h);
+    // The window is the viewport and its frame. The page sees a new size a little after the
+    // window takes it, so the window grows by what the viewport still lacks until they agree.
+    let rect = { ...size };
+    for (let tries = 0; ; ++tries) {
+      await this.session.setWindowRect(rect.width, rect.height);
+      const [w, h] = (await this.session.execute('return [innerWidth, innerHeight]')) as number[];
+      if (w === size.width && h === size.height) return;
+      if (tries === 40) throw new Error(`the viewport stays ${w} x ${h}, not ${size.width} x ${size.height}`);
+      rect = {
+        width: Math.max(size.width, rect.width + size.width - w),
+        height: Math.max(size.height, rect.height + size.height - h),
+      };
+      await sleep(25);
+    }
   }
 
   getByRole(role: string, options: RoleOptions = {}) {

@@ -200,16 +200,18 @@ describe('typed CC and channel', () => {
     // text, 14-bit -> stored CC, or why the text changes nothing
     ['40', false, 40], ['0', false, 0], ['127', false, 127], [' 7 ', true, 7], ['031', true, 31],
     ['12.6', false, CC], ['0x1F', false, CC], ['1e2', false, CC], ['', false, CC], ['  ', false, CC],
-    ['128', false, CC], ['-1', false, CC], ['+5', false, CC], ['abc', false, CC], ['12 6', false, CC],
-    ['100', true, FINE], ['32', true, FINE], ['1.5', true, FINE],
+    ['+5', false, CC], ['abc', false, CC], ['12 6', false, CC], ['-', false, CC],
+    // A whole number out of range is clamped.
+    ['128', false, 127], ['99999999999999999999', false, 127], ['-1', false, 0],
+    ['100', true, 31], ['32', true, 31], ['1.5', true, FINE],
   ] as const)('CC %j (14-bit %s) -> %j', (text, fine, expected) => {
     expect(typedCc(text, fine)).toEqual(typeof expected === 'number' ? { value: expected } : { error: expected });
   });
 
   const CHANNEL = 'Channel must be a whole number from 1 to 16';
   it.each([
-    ['1', 0], ['16', 15], ['05', 4], ['0', CHANNEL], ['17', CHANNEL], ['1.5', CHANNEL],
-    ['-1', CHANNEL], ['x', CHANNEL], ['', CHANNEL],
+    ['1', 0], ['16', 15], ['05', 4], ['0', 0], ['20', 15], ['-1', 0], ['1.5', CHANNEL],
+    ['x', CHANNEL], ['', CHANNEL],
   ] as const)('channel %j -> stored %j', (text, expected) => {
     expect(typedChannel(text)).toEqual(typeof expected === 'number' ? { value: expected } : { error: expected });
   });

@@ -1,15 +1,14 @@
 // The real editor through the CLAP gui table: the built module, its web view helper and
 // WebKitGTK, embedded in a top-level X11 window made by the test, the helper's socket served by
 // the test host's fd support or its timers. Runs under xvfb-run; each test leaves a screenshot of
-// the opened editor in ONDRIX_SCREENSHOT_DIR.
+// the opened editor in editor-screenshots/ of the build folder.
 #include <signal.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <filesystem>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,21 +18,17 @@
 #include <nlohmann/json.hpp>
 
 #include "clap_test_host.hpp"
-#include "main_loop.hpp"
+#include "editor_window.hpp"
 #include "processes.hpp"
-#include "x11_parent.hpp"
 
 namespace ondrix_plugin_testing {
 namespace {
 
 using namespace std::chrono_literals;
+using namespace ondrix_host_testing;
 
-// The screen (xvfb-run's -screen) is larger, leaving room off the parent for the pointer.
-constexpr int WIDTH = 1180;
-constexpr int HEIGHT = 760;
-// Generous: the ASan build and a loaded machine start WebKit slowly.
-constexpr auto PAGE_LIMIT = 30s;
-constexpr const char* HELPER = "ondrix-web-view";
+constexpr int WIDTH = EDITOR_WIDTH;
+constexpr int HEIGHT = EDITOR_HEIGHT;
 
 // Which main-thread service the test host offers the plug-in.
 enum class Services { FdSupport, Timers, Neither };
@@ -52,7 +47,7 @@ using Controller = std::pair<int, int>;
 
 // One plug-in instance of the built module with the editor's parent window and a host main
 // loop serving what it registers. Thread: the test's thread. Owner: the test.
-class ClapEditor {
+class ClapEditor : public EditorWindow {
   public:
     explicit ClapEditor(Services services) {
         host().loop = &loop;
@@ -81,39 +76,6 @@ class ClapEditor {
         return gui->set_parent(p(), &window);
     }
 
-    // The helpers this test process runs (the plug-in is loaded into it).
-    static std::vector<pid_t> helpers() { return children_named(getpid(), HELPER); }
-
-    // Serves the loop until the parent holds a viewable child of the given size.
-    bool wait_for_child(int width, int height, bool viewable = true) {
-        return loop.run_until(
-            [&] {
-                const auto children = parent.children();
-                return std::any_of(children.begin(), children.end(), [&](const ChildWindow& c) {
-                    return c.viewable == viewable && c.width == width && c.height == height;
-                });
-            },
-            PAGE_LIMIT);
-    }
-
-    // Serves the loop until the page has drawn (it draws only after plugin_init is answered),
-    // and leaves the screenshot `name`.png.
-    bool wait_for_page(const std::string& name) {
-        const std::string path = std::string(ONDRIX_SCREENSHOT_DIR) + "/" + name + ".png";
-        std::filesystem::create_directories(ONDRIX_SCREENSHOT_DIR);
-        const auto drawn = [&] { return parent.screenshot(path) > 64; };
-        bool done = false;
-        const auto deadline = std::chrono::steady_clock::now() + PAGE_LIMIT;
-        while (!done && std::chrono::steady_clock::now() < deadline) {
-            loop.run_for(200ms);
-            done = drawn();
-        }
-        // Once more after the page settled, for the picture.
-        loop.run_for(300ms);
-        drawn();
-        return done;
-    }
-
     bool log_holds(const std::string& text) {
         return std::any_of(host().lines.begin(), host().lines.end(),
                            [&](const LogLine& line) { return line.message == text; });
@@ -138,20 +100,9 @@ class ClapEditor {
         return sent;
     }
 
-    // The loop and the window outlive the instance, which unregisters from the one and is
-    // embedded in the other until it goes.
-    MainLoop loop;
-    X11Parent parent{WIDTH, HEIGHT};
     PluginUnderTest instance;
     const clap_plugin_gui_t* gui = nullptr;
 };
-
-std::string test_name() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "." + info->name();
-    std::replace(name.begin(), name.end(), '/', '-');
-    return name;
-}
 
 class ClapEditorWindow : public ::testing::TestWithParam<Services> {
   protected:
@@ -178,22 +129,14 @@ TEST_P(ClapEditorWindow, AChildWindowAppearsInsideTheParent) {
 }
 
 TEST_P(ClapEditorWindow, ThePageSendsPluginInitAndAFreshInstanceTakesItsStarterPatch) {
-    const auto before = nlohmann::json::parse(editor.instance.save_state());
+    const std::string before = editor.instance.save_state();
     ASSERT_TRUE(editor.open());
     // The page answers plugin_init's empty patch with its starter patch, which marks the
     // host's project changed.
     ASSERT_TRUE(editor.loop.run_until([&] { return editor.host().dirty_marks > 0; }, PAGE_LIMIT));
     EXPECT_TRUE(editor.wait_for_page(test_name()));
 
-    const auto after = nlohmann::json::parse(editor.instance.save_state());
-    EXPECT_NE(after, before);
-    const auto& patch = after.at("patch");
-    ASSERT_EQ(patch.at("outputs").size(), 64u);
-    EXPECT_EQ(patch.at("sources").size(), 16u);
-    EXPECT_EQ(patch.at("tempo"), 120);
-    for (int n = 0; n < 64; ++n) {
-        EXPECT_EQ(patch["outputs"][n].value("enabled", false), n < 2) << "output " << n;
-    }
+    expect_starter_patch(before, editor.instance.save_state());
 }
 
 INSTANTIATE_TEST_SUITE_P(Services, ClapEditorWindow,
@@ -267,13 +210,11 @@ TEST_F(ClapEditorWindowFd, ClosingAndReopeningWorksTwice) {
 
         editor.gui->destroy(editor.p());
         EXPECT_TRUE(ClapEditor::helpers().empty());
-        EXPECT_FALSE(std::filesystem::exists("/proc/" + std::to_string(helpers[0])))
+        EXPECT_TRUE(process_gone(helpers[0]))
             << "the helper is left a zombie";
         EXPECT_TRUE(editor.loop.fds().empty());
         EXPECT_EQ(editor.loop.timer_count(), 0u);
-        EXPECT_TRUE(
-            editor.loop.run_until([&] { return editor.parent.children().empty(); }, 5s))
-            << "the helper's window stays in the parent";
+        EXPECT_TRUE(editor.wait_for_no_child(5s)) << "the helper's window stays in the parent";
     }
     EXPECT_EQ(editor.host().lines, std::vector<LogLine>{});
 }
@@ -292,7 +233,7 @@ TEST_F(ClapEditorWindowFd, AfterDestroyNoHelperNorWebKitProcessRemains) {
     EXPECT_GE(group.size(), 2u) << "WebKit runs its web process beside the helper";
 
     editor.instance.destroy();
-    EXPECT_FALSE(std::filesystem::exists("/proc/" + std::to_string(helpers[0])))
+    EXPECT_TRUE(process_gone(helpers[0]))
         << "the helper is left running or a zombie";
     EXPECT_EQ(still_running(group, 2s), std::vector<pid_t>{});
 }
@@ -303,30 +244,19 @@ TEST_F(ClapEditorWindowFd, KillingTheHelperLeavesThePluginPlayingAndTheNextOpenW
     ASSERT_TRUE(editor.p()->activate(editor.p(), 48000.0, 1, 4096));
     ASSERT_TRUE(editor.p()->start_processing(editor.p()));
     ASSERT_TRUE(editor.open());
-    const struct {
-        const char* victim;
-        std::string logged;
-    } cases[] = {
-        {HELPER,
-         "The editor's web view ended (signal 9); close and open the editor to start it again"},
-        {"WebKitWebProces", "The editor's page ended: its web process crashed"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.victim);
-        ASSERT_TRUE(editor.wait_for_page(test_name() + "-" + c.victim));
+    for (const KilledProcess& c : KILLED_PROCESSES) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(editor.wait_for_page(test_name() + "-" + c.name));
         const auto helpers = ClapEditor::helpers();
         ASSERT_EQ(helpers.size(), 1u);
-        std::vector<pid_t> victims;
-        for (const ProcessInfo& member : group_members(helpers[0])) {
-            if (member.name == c.victim && member.state != 'Z') victims.push_back(member.pid);
-        }
+        const auto victims = group_members_named(helpers[0], c.name);
         ASSERT_EQ(victims.size(), 1u);
 
         editor.host().lines.clear();
         ASSERT_EQ(kill(victims[0], SIGKILL), 0);
         EXPECT_TRUE(editor.loop.run_until([&] { return editor.log_holds(c.logged); }, 10s));
         EXPECT_EQ(editor.host().lines.size(), 1u);
-        EXPECT_FALSE(std::filesystem::exists("/proc/" + std::to_string(helpers[0])));
+        EXPECT_TRUE(process_gone(helpers[0]));
         EXPECT_FALSE(editor.play(100).empty()) << "the plug-in goes on sending its controllers";
 
         editor.host().lines.clear();

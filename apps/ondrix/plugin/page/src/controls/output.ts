@@ -3,14 +3,14 @@
 /** What a typed number field holds: a value to store, or why the text is not one. */
 export type Typed = { value: number } | { error: string };
 
-/** A whole number from `low` to `high` written in decimal digits (spaces around allowed). */
+/**
+ * A whole number written in decimal digits (spaces around allowed, a minus sign too), clamped to
+ * `low`..`high`; any other text is no number.
+ */
 function wholeNumber(text: string, low: number, high: number, field: string): Typed {
   const t = text.trim();
-  const n = Number(t);
-  if (!/^[0-9]+$/.test(t) || n < low || n > high) {
-    return { error: `${field} must be a whole number from ${low} to ${high}` };
-  }
-  return { value: n };
+  if (!/^-?[0-9]+$/.test(t)) return { error: `${field} must be a whole number from ${low} to ${high}` };
+  return { value: Math.min(high, Math.max(low, Number(t))) };
 }
 
 /** Highest controller: 127, or 31 in 14-bit (the pair is cc and cc + 32). */

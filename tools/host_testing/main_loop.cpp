@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <vector>
 
-namespace ondrix_plugin_testing {
+namespace ondrix_host_testing {
 
 using Clock = std::chrono::steady_clock;
 
@@ -95,4 +95,4 @@ void MainLoop::run_for(std::chrono::milliseconds time) {
     run_until([] { return false; }, time);
 }
 
-}  // namespace ondrix_plugin_testing
+}  // namespace ondrix_host_testing

@@ -3,17 +3,22 @@
 // The host's side of an embedded editor window on X11: a top-level window made by the test, the
 // windows that appear inside it, and screenshots of it.
 
-#include <X11/Xlib.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace ondrix_plugin_testing {
+// Xlib's display, declared here so that its macros stay out of the tests (they clash with
+// GoogleTest's names).
+struct _XDisplay;
+
+namespace ondrix_host_testing {
+
+// An X11 window id (Xlib's Window).
+using WindowId = unsigned long;
 
 // A window directly inside the parent, as the X server reports it.
 struct ChildWindow {
-    Window id = 0;
+    WindowId id = 0;
     int x = 0;
     int y = 0;
     int width = 0;
@@ -30,7 +35,7 @@ class X11Parent {
     X11Parent(const X11Parent&) = delete;
     X11Parent& operator=(const X11Parent&) = delete;
 
-    Window id() const { return window_; }
+    WindowId id() const { return window_; }
     std::vector<ChildWindow> children();
     // Clicks the first button at (x, y) of the parent, as a user's pointer would (XTest).
     void click(int x, int y);
@@ -43,10 +48,10 @@ class X11Parent {
     std::size_t screenshot(const std::string& path);
 
   private:
-    Display* display_;
-    Window window_;
+    _XDisplay* display_;
+    WindowId window_;
     int width_;
     int height_;
 };
 
-}  // namespace ondrix_plugin_testing
+}  // namespace ondrix_host_testing

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <thread>
 
-namespace ondrix_plugin_testing {
+namespace ondrix_host_testing {
 namespace {
 
 // /proc/PID/stat: "pid (name) state ppid pgrp ..."; the name may hold spaces and parentheses.
@@ -58,6 +58,18 @@ std::vector<ProcessInfo> group_members(pid_t group) {
     return found;
 }
 
+std::vector<pid_t> group_members_named(pid_t group, const std::string& name) {
+    std::vector<pid_t> found;
+    for (const ProcessInfo& info : group_members(group)) {
+        if (info.name == name && info.state != 'Z') found.push_back(info.pid);
+    }
+    return found;
+}
+
+bool process_gone(pid_t pid) {
+    return !std::filesystem::exists("/proc/" + std::to_string(pid));
+}
+
 void become_subreaper() {
     prctl(PR_SET_CHILD_SUBREAPER, 1);
 }
@@ -77,4 +89,4 @@ std::vector<pid_t> still_running(const std::vector<pid_t>& pids, std::chrono::mi
     }
 }
 
-}  // namespace ondrix_plugin_testing
+}  // namespace ondrix_host_testing

@@ -8,7 +8,7 @@
 #include <functional>
 #include <map>
 
-namespace ondrix_plugin_testing {
+namespace ondrix_host_testing {
 
 // Readiness bits, the same as CLAP's posix fd flags (VST3's run loop only knows "readable").
 inline constexpr std::uint32_t FD_READ = 1;
@@ -58,4 +58,4 @@ class MainLoop {
     std::uint32_t next_timer_ = 1;
 };
 
-}  // namespace ondrix_plugin_testing
+}  // namespace ondrix_host_testing

@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <unordered_set>
 
-namespace ondrix_plugin_testing {
+namespace ondrix_host_testing {
 namespace {
 
 // Windows of another process may go at any moment: their errors are expected.
@@ -118,4 +118,4 @@ std::size_t X11Parent::screenshot(const std::string& path) {
     return colours.size();
 }
 
-}  // namespace ondrix_plugin_testing
+}  // namespace ondrix_host_testing

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace ondrix_plugin_testing {
+namespace ondrix_host_testing {
 
 struct ProcessInfo {
     pid_t pid = 0;
@@ -23,6 +23,11 @@ std::vector<ProcessInfo> all_processes();
 std::vector<pid_t> children_named(pid_t parent, const std::string& name);
 // Every process in the group `group`, zombies included.
 std::vector<ProcessInfo> group_members(pid_t group);
+// The live (not zombie) processes of the group `group` named `name`.
+std::vector<pid_t> group_members_named(pid_t group, const std::string& name);
+
+// No process `pid` exists, not even a zombie (it ended and was reaped).
+bool process_gone(pid_t pid);
 
 // Makes this process the reaper of the orphans of its descendants, so that processes which
 // outlive their parent stay visible to the test (and are reaped by it).
@@ -31,4 +36,4 @@ void become_subreaper();
 // `limit`; returns those still running after it.
 std::vector<pid_t> still_running(const std::vector<pid_t>& pids, std::chrono::milliseconds limit);
 
-}  // namespace ondrix_plugin_testing
+}  // namespace ondrix_host_testing
