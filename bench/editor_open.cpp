@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <span>
 #include <string>
 #include <thread>
 
@@ -42,6 +43,12 @@ class TimedView final : public editor::WebView {
         inner_->evaluate_script(script);
         scripts_ += thread_cpu_time() - start;
         bytes_ += script.size();
+    }
+    void evaluate_script_parts(std::span<const std::string_view> parts) override {
+        const auto start = thread_cpu_time();
+        inner_->evaluate_script_parts(parts);
+        scripts_ += thread_cpu_time() - start;
+        for (const std::string_view part : parts) bytes_ += part.size();
     }
     void pump() override { inner_->pump(); }
 

@@ -1,8 +1,8 @@
 #include "protocol/page.hpp"
 
 #include <array>
-#include <cmath>
-#include <span>
+#include <charconv>
+#include <cstdint>
 #include <type_traits>
 #include <utility>
 #include <variant>
@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "json/parse.hpp"
+#include "protocol/live_text.hpp"
 #include "protocol/presets.hpp"
 #include "refusal.hpp"
 
@@ -17,7 +18,8 @@ namespace ondrix_plugin_core::protocol {
 namespace {
 
 using nlohmann::json;
-using Outcome = ondrix_engine::json::Result<json>;
+// A command's value as compact JSON text, or its error text.
+using Outcome = ondrix_engine::json::Result<std::string>;
 
 // Compact, members in key order (the tree keeps them sorted). Text that is not valid UTF-8 is
 // written with U+FFFD in its place rather than failing the message.
@@ -57,8 +59,8 @@ class Arguments {
     const json* members_ = nullptr;
 };
 
-Outcome value(json result) {
-    return Outcome::success(std::move(result));
+Outcome value(const json& result) {
+    return Outcome::success(write(result));
 }
 Outcome error(std::string text) {
     return Outcome::failure(std::move(text));
@@ -70,21 +72,8 @@ Outcome from(const ondrix_engine::json::Result<T>& result) {
     if constexpr (std::is_same_v<T, std::monostate>) {
         return value(nullptr);
     } else {
-        return value(result.value());
+        return value(json(result.value()));
     }
-}
-
-// Live values as JSON numbers; a value that is not finite is written as null.
-json numbers(std::span<const float> values) {
-    json list = json::array();
-    for (const float v : values) {
-        if (std::isfinite(v)) {
-            list.push_back(static_cast<double>(v));
-        } else {
-            list.push_back(nullptr);
-        }
-    }
-    return list;
 }
 
 using Command = Outcome (*)(Core&, const Arguments&);
@@ -100,10 +89,7 @@ Outcome plugin_init(Core& core, const Arguments&) {
 }
 
 Outcome live_values(Core& core, const Arguments&) {
-    const Live live = core.take_live();
-    return value({{"outputs", numbers(live.outputs)},
-                  {"sources", numbers(live.sources)},
-                  {"trace", numbers(live.trace)}});
+    return Outcome::success(live_text(core.take_live()));
 }
 
 Outcome restart(Core& core, const Arguments&) {
@@ -209,19 +195,48 @@ Outcome run(Core& core, std::string_view command, const Arguments& args) {
     return error("Unknown command " + shortened(command, ECHOED_COMMAND_CHARACTERS));
 }
 
-json reply(json id, const Outcome& outcome) {
-    if (outcome) {
-        return {{"id", std::move(id)}, {"ok", true}, {"type", "reply"}, {"value", outcome.value()}};
+// The text of an invoke's id as the JSON library writes it; the page's ids, integers, without
+// its writer.
+std::string id_text(const json& id) {
+    std::array<char, 24> digits;
+    std::to_chars_result written{};
+    if (id.is_number_unsigned()) {
+        written = std::to_chars(digits.data(), digits.data() + digits.size(),
+                                id.get<std::uint64_t>());
+    } else if (id.is_number_integer()) {
+        written = std::to_chars(digits.data(), digits.data() + digits.size(),
+                                id.get<std::int64_t>());
+    } else {
+        return write(id);
     }
-    return {{"error", outcome.error()}, {"id", std::move(id)}, {"ok", false}, {"type", "reply"}};
+    return std::string(digits.data(), written.ptr);
+}
+
+// The reply text, members in key order as the JSON library writes them. A success is written
+// around the value's text, in the value's own buffer.
+std::string reply(const json& id, Outcome outcome) {
+    if (outcome) {
+        std::string text = std::move(outcome.value());
+        std::string head = R"({"id":)";
+        head += id_text(id);
+        head += R"(,"ok":true,"type":"reply","value":)";
+        text.insert(0, head);
+        text += '}';
+        return text;
+    }
+    return R"({"error":)" + write(outcome.error()) + R"(,"id":)" + id_text(id) +
+           R"(,"ok":false,"type":"reply"})";
 }
 
 }  // namespace
 
+std::array<std::string_view, 3> script_parts(std::string_view message) {
+    return {"window.__vtPlugin && window.__vtPlugin.receive(", message, ")"};
+}
+
 std::string script(std::string_view message) {
-    std::string text = "window.__vtPlugin && window.__vtPlugin.receive(";
-    text += message;
-    text += ')';
+    std::string text;
+    for (const std::string_view part : script_parts(message)) text += part;
     return text;
 }
 
@@ -261,10 +276,9 @@ std::vector<Action> Page::handle(Core& core, std::string_view message) {
         }
     }
 
-    const Outcome outcome = run(core, command, args);
-    json id = nullptr;
-    if (const auto found = invoke.find("id"); found != invoke.end()) id = *found;
-    actions.emplace_back(Eval{write(reply(std::move(id), outcome))});
+    const auto id = invoke.find("id");
+    actions.emplace_back(
+        Eval{reply(id != invoke.end() ? *id : json(nullptr), run(core, command, args))});
     return actions;
 }
 

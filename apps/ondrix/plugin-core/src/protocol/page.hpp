@@ -3,6 +3,7 @@
 // The plug-in's side of the editor page conversation: one invoke message in, the replies and
 // page changes out, for the editor host to carry out.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -31,6 +32,9 @@ using Action = std::variant<Eval, Zoom>;
 // The script that hands a message text to the page: it does nothing in a page that has not set
 // up its plug-in receiver.
 std::string script(std::string_view message);
+// The same script in three parts, the message itself in the middle, for a host that can send it
+// on without joining them.
+std::array<std::string_view, 3> script_parts(std::string_view message);
 
 // One open editor page. Thread: main thread only; owned by the editor's message handler.
 class Page {

@@ -33,7 +33,7 @@ bool handle_message(Page& page, ondrix_plugin_core::Core& core, std::string_view
                 if constexpr (std::is_same_v<std::decay_t<decltype(todo)>, protocol::Zoom>) {
                     view->set_page_zoom(todo.factor);
                 } else {
-                    view->evaluate_script(protocol::script(todo.text));
+                    view->evaluate_script_parts(protocol::script_parts(todo.text));
                 }
             },
             action);

@@ -1,5 +1,6 @@
 #include "editor/web_view.hpp"
 
+#include <string>
 #include <utility>
 
 namespace vantrel_ondrix_plugin::editor {
@@ -11,6 +12,12 @@ WebViewFactory& installed_factory() {
 }
 
 }  // namespace
+
+void WebView::evaluate_script_parts(std::span<const std::string_view> parts) {
+    std::string script;
+    for (const std::string_view part : parts) script += part;
+    evaluate_script(script);
+}
 
 void set_web_view_factory(WebViewFactory factory) {
     installed_factory() = std::move(factory);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -67,6 +68,9 @@ class WebView {
     virtual void set_page_zoom(double factor) = 0;
     // Runs a script in the page, without waiting for its result; failures are the page's.
     virtual void evaluate_script(std::string_view script) = 0;
+    // Runs the script made of `parts` one after the other. A view that can pass the parts on as
+    // they are overrides this; by default they are joined and run by evaluate_script.
+    virtual void evaluate_script_parts(std::span<const std::string_view> parts);
     // Does the work the host loop's watch woke it for.
     virtual void pump() {}
 };

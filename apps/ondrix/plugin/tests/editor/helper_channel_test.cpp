@@ -3,7 +3,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -36,6 +38,14 @@ TEST(HelperMessages, EachKindReadsBackAsItWasWritten) {
     for (const FromHelper& message : from_helper) {
         SCOPED_TRACE(message.index());
         EXPECT_EQ(decode_from_helper(encode(message)), message);
+    }
+}
+
+TEST(HelperMessages, AScriptSentAfterItsHeadIsAnEvaluate) {
+    for (const std::string& script :
+         std::vector<std::string>{"", "window.__vtPlugin && 1", std::string(70000, 'x')}) {
+        SCOPED_TRACE(script.size());
+        EXPECT_EQ(evaluate_head(script.size()) + script, encode(ToHelper{Evaluate{script}}));
     }
 }
 
@@ -92,11 +102,12 @@ class ChannelPair : public ::testing::Test {
 TEST_F(ChannelPair, FramesLargerThanTheSocketHoldsWaitWithoutBlockingAndArriveWhole) {
     const std::string big(3u << 20, 'w');
     writer->send("first");
-    writer->send(big);
+    // A frame sent from pieces; the socket takes part of it and the rest waits.
+    writer->send(std::array<std::string_view, 3>{"(", big, ")"});
     writer->send("");
-    writer->send("last");
+    writer->send(std::array<std::string_view, 2>{"la", "st"});
     EXPECT_TRUE(writer->wants_write()) << "the socket cannot hold 3 MiB at once";
-    EXPECT_EQ(exchange(), (std::vector<std::string>{"first", big, "", "last"}));
+    EXPECT_EQ(exchange(), (std::vector<std::string>{"first", "(" + big + ")", "", "last"}));
     EXPECT_FALSE(writer->wants_write());
 }
 
@@ -104,8 +115,12 @@ TEST_F(ChannelPair, APeerThatClosesOrSendsAnOversizedFrameEndsTheChannel) {
     writer->send("said before closing");
     writer->close();
     std::vector<std::string> frames;
-    EXPECT_FALSE(reader->receive([&](std::string_view frame) { frames.emplace_back(frame); }));
+    const auto on_frame = [&](std::string_view frame) { frames.emplace_back(frame); };
+    // What was said comes first; the end shows by the next read.
+    reader->receive(on_frame);
     EXPECT_EQ(frames, std::vector<std::string>{"said before closing"});
+    EXPECT_FALSE(reader->receive(on_frame));
+    EXPECT_EQ(frames.size(), 1u);
     EXPECT_FALSE(reader->open());
 
     int fds[2];

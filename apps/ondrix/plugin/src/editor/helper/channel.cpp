@@ -2,17 +2,41 @@
 
 #include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 
 namespace vantrel_ondrix_plugin::editor::helper {
 namespace {
 
+// Most pieces a frame is sent from directly, its length included; a frame of more is queued.
+constexpr std::size_t MAX_PIECES = 8;
+
 void put_length(std::string& out, std::size_t length) {
     for (int shift = 0; shift < 32; shift += 8) {
         out.push_back(static_cast<char>((length >> shift) & 0xFF));
+    }
+}
+
+// Writes `header` and then `pieces` (fewer than MAX_PIECES) as far as the socket takes them now;
+// returns how many bytes it took (0 when it is full), or -1 when the peer is gone.
+ssize_t send_directly(int fd, std::string_view header, std::span<const std::string_view> pieces) {
+    std::array<iovec, MAX_PIECES> parts{};
+    parts[0] = {const_cast<char*>(header.data()), header.size()};
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        parts[i + 1] = {const_cast<char*>(pieces[i].data()), pieces[i].size()};
+    }
+    msghdr message{};
+    message.msg_iov = parts.data();
+    message.msg_iovlen = pieces.size() + 1;
+    for (;;) {
+        const ssize_t n = ::sendmsg(fd, &message, MSG_NOSIGNAL);
+        if (n >= 0) return n;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
+        if (errno != EINTR) return -1;
     }
 }
 
@@ -44,20 +68,42 @@ void Channel::close() {
     sent_ = 0;
 }
 
-void Channel::send(std::string_view frame) {
+void Channel::send(std::span<const std::string_view> pieces) {
     if (!open()) return;
-    // Written bytes are dropped from the queue only here, so a queue that keeps draining does
-    // not grow without end.
-    if (sent_ == queued_.size()) {
+    std::size_t length = 0;
+    for (const std::string_view piece : pieces) length += piece.size();
+    std::string header;
+    put_length(header, length);
+
+    // Bytes of the frame already in the socket.
+    std::size_t skip = 0;
+    if (!wants_write()) {
         queued_.clear();
         sent_ = 0;
+        if (pieces.size() < MAX_PIECES) {
+            const ssize_t n = send_directly(fd_, header, pieces);
+            if (n < 0) {
+                broken_ = true;
+                return;
+            }
+            skip = static_cast<std::size_t>(n);
+        }
     } else if (sent_ > queued_.size() / 2) {
+        // Written bytes are dropped from the queue only here, so a queue that keeps draining
+        // does not grow without end.
         queued_.erase(0, sent_);
         sent_ = 0;
     }
-    put_length(queued_, frame.size());
-    queued_.append(frame);
-    flush();
+
+    // What the socket did not take waits in the queue.
+    const auto queue = [&](std::string_view bytes) {
+        const std::size_t skipped = std::min(skip, bytes.size());
+        skip -= skipped;
+        queued_.append(bytes.substr(skipped));
+    };
+    queue(header);
+    for (const std::string_view piece : pieces) queue(piece);
+    if (wants_write()) flush();
 }
 
 bool Channel::flush() {
@@ -92,6 +138,8 @@ bool Channel::receive(const std::function<void(std::string_view frame)>& on_fram
         if (n > 0) {
             received_.append(buffer.data(), static_cast<std::size_t>(n));
             taken += static_cast<std::size_t>(n);
+            // Less than the buffer holds: that was all there was.
+            if (static_cast<std::size_t>(n) < buffer.size()) break;
         } else if (n < 0 && errno == EINTR) {
             continue;
         } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -29,15 +30,18 @@ class Channel {
     int fd() const { return fd_; }
     bool open() const { return fd_ >= 0 && !broken_; }
 
-    // Queues one frame and writes what the socket takes now.
-    void send(std::string_view frame);
+    // Sends one frame made of `pieces` one after the other: what the socket takes now goes
+    // straight from the pieces, and only the rest is copied into the queue.
+    void send(std::span<const std::string_view> pieces);
+    void send(std::string_view frame) { send(std::span(&frame, 1)); }
     // Writes queued bytes until the socket is full; false once the peer is gone.
     bool flush();
     bool wants_write() const { return sent_ < queued_.size(); }
 
     // Reads what the socket holds, at most about `budget` bytes, and hands each whole frame to
     // `on_frame`; false once the peer is gone (a write failed, or the socket ended) or sent a
-    // frame longer than MAX_FRAME.
+    // frame longer than MAX_FRAME. One read takes all that waits unless it fills the buffer, so
+    // the end of a peer that closed after writing shows on the next call.
     bool receive(const std::function<void(std::string_view frame)>& on_frame,
                  std::size_t budget = 1u << 20);
 

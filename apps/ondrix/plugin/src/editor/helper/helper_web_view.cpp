@@ -4,7 +4,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <optional>
+#include <span>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -46,7 +49,22 @@ class HelperWebView final : public WebView {
     void set_hidden(bool hidden) override { send(Hide{hidden}); }
     void set_page_zoom(double factor) override { send(Zoom{factor}); }
     void evaluate_script(std::string_view script) override {
-        send(Evaluate{std::string(script)});
+        evaluate_script_parts(std::span(&script, 1));
+    }
+    // The page is sent a script every display frame: it goes into the socket from its parts as
+    // they are, never joined into one text.
+    void evaluate_script_parts(std::span<const std::string_view> parts) override {
+        constexpr std::size_t MOST_PARTS = 4;
+        if (parts.size() > MOST_PARTS) {
+            WebView::evaluate_script_parts(parts);
+            return;
+        }
+        std::size_t size = 0;
+        for (const std::string_view part : parts) size += part.size();
+        const std::string head = evaluate_head(size);
+        std::array<std::string_view, MOST_PARTS + 1> frame{head};
+        std::copy(parts.begin(), parts.end(), frame.begin() + 1);
+        send_frame(std::span(frame).first(parts.size() + 1));
     }
 
     void pump() override {
@@ -69,11 +87,14 @@ class HelperWebView final : public WebView {
     }
 
     void send(const ToHelper& message) {
+        const std::string frame = encode(message);
+        send_frame(std::array<std::string_view, 1>{frame});
+    }
+
+    void send_frame(std::span<const std::string_view> pieces) {
         if (!channel_.open()) return;
-        channel_.send(encode(message));
-        if (channel_.open()) {
-            rewatch();
-        }
+        channel_.send(pieces);
+        if (channel_.open()) rewatch();
     }
 
     // Watches the socket for input, and for room to write while frames wait.

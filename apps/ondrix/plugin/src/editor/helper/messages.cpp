@@ -198,6 +198,12 @@ std::string encode(const FromHelper& message) {
     return encode_any(message);
 }
 
+std::string evaluate_head(std::size_t script_size) {
+    Writer w(static_cast<std::uint8_t>(ToHelper(std::in_place_type<Evaluate>).index()));
+    w.put(script_size, 4);
+    return w.take();
+}
+
 std::optional<ToHelper> decode_to_helper(std::string_view frame) {
     return decode_any<ToHelper>(frame);
 }

@@ -84,6 +84,10 @@ using FromHelper = std::variant<Ready, Post, Request, Failed>;
 std::string encode(const ToHelper& message);
 std::string encode(const FromHelper& message);
 
+// The start of the frame of Evaluate{script} for a script of `script_size` bytes, which the
+// script's bytes complete: a long script goes into the socket without being copied into a frame.
+std::string evaluate_head(std::size_t script_size);
+
 // The message of a frame; none when the frame is not one (a broken peer).
 std::optional<ToHelper> decode_to_helper(std::string_view frame);
 std::optional<FromHelper> decode_from_helper(std::string_view frame);
