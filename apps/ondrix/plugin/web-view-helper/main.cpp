@@ -248,6 +248,18 @@ void on_page_ended(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpo
              : "The editor's page ended: its web process crashed");
 }
 
+// The page's 2D canvases (scopes, meters, drawn shapes; some redrawn every frame) are drawn on
+// the CPU, which looks the same. Drawn with the GPU, WebKitGTK 2.50 now and then ends the web
+// process on a failed check in Skia's GPU resource cache ("trap invalid opcode" in
+// libwebkit2gtk, on the web process's main thread or its compositor's), and the page goes blank.
+// A WebKitGTK without the setting (before 2.46) is left as it is.
+void draw_canvases_on_the_cpu(WebKitSettings* settings) {
+    constexpr const char* setting = "enable-2d-canvas-acceleration";
+    if (g_object_class_find_property(G_OBJECT_GET_CLASS(settings), setting) != nullptr) {
+        g_object_set(settings, setting, FALSE, nullptr);
+    }
+}
+
 // Builds the web view inside the host's window.
 void open(const helper::Open& open) {
     watch_parent(static_cast<Window>(open.parent));
@@ -279,6 +291,7 @@ void open(const helper::Open& open) {
     state->view = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context,
                                                "user-content-manager", content, nullptr));
     g_object_unref(content);
+    draw_canvases_on_the_cpu(webkit_web_view_get_settings(state->view));
     // A page whose web process went would stay blank: the helper ends, and the host's log says
     // why.
     g_signal_connect(state->view, "web-process-terminated", G_CALLBACK(&on_page_ended), nullptr);
