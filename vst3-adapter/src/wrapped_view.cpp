@@ -231,13 +231,8 @@ tresult PLUGIN_API WrappedView::removed() {
     if (std::exchange(waitingParent, nullptr) != nullptr) {
         refuseWithoutRunLoop(__LINE__, __func__);
     }
-    // The host destroys its window next. An X11 window goes with its parent, from under the
-    // editor still drawing in it (its X requests then fail): the editor is closed first, and
-    // the next attached makes it again, in the size the host last saw.
-    if (attachedToParent && sameText(Clap::editorWindowApi, CLAP_WINDOW_API_X11)) {
-        gui->destroy(plugin);
-        created = false;
-    }
+    // The CLAP editor is neither hidden nor destroyed: the host destroys its window next (the
+    // editor's part), and may attach the view to another, which re-parents the same editor.
     attachedToParent = false;
     window.ptr = nullptr;
     return kResultOk;

@@ -5,9 +5,7 @@
 // passing sizes and the content scale both ways. On Linux the editor's main-thread work runs on
 // the host's run loop: the view hands its frame to the owner's HostRunLoop, and refuses a parent
 // while no loop is known. A parent that comes before any frame, while no loop is known, waits
-// for the frame: some hosts give the frame (and with it their loop) only after `attached`. An
-// X11 editor is closed when the view is removed from its parent, which the host then destroys,
-// and made again by the next `attached`.
+// for the frame: some hosts give the frame (and with it their loop) only after `attached`.
 // Threads: the host's main thread only. Reference counted (FObject); the host holds it through
 // its references, the owner keeps a plain pointer that the destroy callback clears.
 

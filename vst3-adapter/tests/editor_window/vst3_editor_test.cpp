@@ -36,11 +36,16 @@ ViewRect opened_size(const FakeHost& host) {
     return host.size_before_attached.value_or(ViewRect{0, 0, EDITOR_WIDTH, EDITOR_HEIGHT});
 }
 
-// The lines the CLAP plug-in logged through the adapter ("PLUGIN: <SEVERITY>: <text>").
-std::vector<std::string> plugin_lines(const CapturedOutput& errors) {
+// Who wrote a line: the CLAP plug-in logging through the adapter ("PLUGIN: <SEVERITY>: <text>"),
+// or the editor's helper (GLib's messages name the program: "(ondrix-web-view:<pid>): ...").
+const std::string PLUGIN = "PLUGIN: ";
+const std::string HELPER_PROGRAM = std::string("(") + HELPER + ":";
+
+// The lines of `output` that `writer` wrote.
+std::vector<std::string> lines_of(const std::string& writer, const CapturedOutput& output) {
     std::vector<std::string> found;
-    for (const std::string& line : errors.lines()) {
-        if (line.rfind("PLUGIN: ", 0) == 0) found.push_back(line);
+    for (const std::string& line : output.lines()) {
+        if (line.rfind(writer, 0) == 0) found.push_back(line);
     }
     return found;
 }
@@ -104,9 +109,10 @@ TEST_F(Vst3EditorWindowOnFrame, ASetPatchFromThePageReachesTheEngine) {
 }
 
 // A host resizes the view with onSize. Before it destroys its window it calls removed, and it
-// may attach the view to another window: the same view, in the size last given, with nothing
-// gone wrong to report.
+// may attach the view to another window: the same view, in the size last given. The editor's
+// web view ends with the window, without a word, and leaves no process behind.
 TEST_F(Vst3EditorWindowOnFrame, TheWindowFollowsOnSizeAndRemovedLetsTheHostMoveIt) {
+    const CapturedOutput errors(2);
     std::optional<X11Parent> first(std::in_place, EDITOR_WIDTH, EDITOR_HEIGHT);
     const auto holds_child = [&](int width, int height) {
         return editor.loop.run_until(
@@ -124,17 +130,25 @@ TEST_F(Vst3EditorWindowOnFrame, TheWindowFollowsOnSizeAndRemovedLetsTheHostMoveI
     ASSERT_EQ(editor.view()->onSize(&smaller), kResultOk);
     EXPECT_TRUE(holds_child(SMALLER.getWidth(), SMALLER.getHeight()));
 
-    const CapturedOutput errors(2);
+    const auto helpers = Vst3Editor::helpers();
+    ASSERT_EQ(helpers.size(), 1u);
+    std::vector<pid_t> group;
+    for (const ProcessInfo& member : group_members(helpers[0])) group.push_back(member.pid);
     ASSERT_EQ(editor.view()->removed(), kResultOk);
-    EXPECT_TRUE(Vst3Editor::helpers().empty()) << "the editor left the window first";
+    editor.loop.run_for(500ms);
+    EXPECT_EQ(Vst3Editor::helpers(), helpers) << "removed neither hides nor destroys the editor";
     first.reset();
-    editor.loop.run_for(1s);
+    EXPECT_TRUE(editor.loop.run_until([&] { return process_gone(helpers[0]); }, 10s))
+        << "the helper is left running or a zombie";
+    EXPECT_EQ(still_running(group, 2s), std::vector<pid_t>{});
+
     ASSERT_EQ(editor.attach(editor.parent.id()), kResultOk);
     EXPECT_TRUE(editor.wait_for_child(SMALLER.getWidth(), SMALLER.getHeight()));
     EXPECT_TRUE(editor.wait_for_page(test_name()));
     EXPECT_EQ(Vst3Editor::helpers().size(), 1u);
     EXPECT_EQ(editor.parent.children().size(), 1u);
-    EXPECT_EQ(plugin_lines(errors), std::vector<std::string>{});
+    EXPECT_EQ(lines_of(PLUGIN, errors), std::vector<std::string>{});
+    EXPECT_EQ(lines_of(HELPER_PROGRAM, errors), std::vector<std::string>{});
 }
 
 TEST_F(Vst3EditorWindowOnFrame, ClosingAndReopeningWorksTwice) {
@@ -197,7 +211,7 @@ TEST_F(Vst3EditorWindowOnFrame, KillingTheHelperLeavesThePluginProcessingAndTheN
             const CapturedOutput errors(2);
             ASSERT_EQ(kill(victims[0], SIGKILL), 0);
             editor.loop.run_until([&] { return errors.holds(line); }, 10s);
-            logged = plugin_lines(errors);
+            logged = lines_of(PLUGIN, errors);
         }
         EXPECT_EQ(logged, std::vector<std::string>{line});
         EXPECT_TRUE(process_gone(helpers[0]));
@@ -209,7 +223,7 @@ TEST_F(Vst3EditorWindowOnFrame, KillingTheHelperLeavesThePluginProcessingAndTheN
     const CapturedOutput errors(2);
     EXPECT_TRUE(editor.wait_for_page(test_name()));
     EXPECT_EQ(Vst3Editor::helpers().size(), 1u);
-    EXPECT_EQ(plugin_lines(errors), std::vector<std::string>{});
+    EXPECT_EQ(lines_of(PLUGIN, errors), std::vector<std::string>{});
 }
 
 // Without a run loop on the frame or the context the editor would freeze: it is refused, and the

@@ -4,7 +4,8 @@
 // window embedded in the host's X11 window. The plug-in starts it with one end of a socket pair
 // as FD and talks to it in the frames of editor/helper/messages.hpp: it opens the page, answers
 // the page's "ondrix" requests and takes its posts. The helper ends as soon as that socket
-// closes, and with the process that started it.
+// closes, with the process that started it, and, with the exit status PARENT_GONE, when the host
+// destroys the window it is embedded in.
 #include <fcntl.h>
 #include <gdk/gdkx.h>
 #include <poll.h>
@@ -21,11 +22,14 @@
 #include <charconv>
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "editor/helper/channel.hpp"
 #include "editor/helper/messages.hpp"
+#include "parent_watch.hpp"
 
 namespace {
 
@@ -47,6 +51,9 @@ struct State {
     // The scheme requests waiting for their Reply, by id.
     std::map<std::uint64_t, WebKitURISchemeRequest*> requests;
     std::uint64_t next_request = 1;
+    // The host's window, from Open on.
+    std::optional<ondrix_web_view::ParentWatch> parent;
+    std::thread::id main_thread = std::this_thread::get_id();
 };
 
 State* state = nullptr;
@@ -58,6 +65,42 @@ State* state = nullptr;
 }
 
 void watch_channel();
+
+// Whether the host destroyed the parent. Asked from the main thread only (the watch's connection
+// is not shared between threads); another thread learns only what the main thread has read.
+bool parent_gone() {
+    if (!state->parent) return false;
+    return std::this_thread::get_id() == state->main_thread ? state->parent->ask()
+                                                            : state->parent->gone();
+}
+
+// Once the host destroyed the parent, what GDK, GTK or WebKit warn about (GDK of the windows that
+// went with it, "unexpectedly destroyed"; of X errors about them, just before it ends the
+// program) is the end of this web view, not a fault of it: the helper ends quietly. While the
+// parent is there every message is written as usual, and an X error still ends the program.
+GLogWriterOutput write_log(GLogLevelFlags level, const GLogField* fields, gsize count, gpointer) {
+    constexpr int faults = G_LOG_LEVEL_ERROR | G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING;
+    if ((level & faults) != 0 && parent_gone()) leave(helper::PARENT_GONE);
+    return g_log_writer_default(level, fields, count, nullptr);
+}
+
+gboolean on_parent_event(gint, GIOCondition condition, gpointer) {
+    if (state->parent->read()) leave(helper::PARENT_GONE);
+    // The X server's connection lost: GDK's own ends the program.
+    return (condition & (G_IO_HUP | G_IO_ERR)) != 0 ? G_SOURCE_REMOVE : G_SOURCE_CONTINUE;
+}
+
+// Watches the host's window: when the host destroys it, the helper ends, before GDK, GTK or
+// WebKit take up the windows that went with it (a source of higher priority than GDK's events).
+void watch_parent(Window parent) {
+    state->parent.emplace(gdk_display_get_name(gdk_display_get_default()), parent);
+    if (state->parent->gone()) leave(helper::PARENT_GONE);
+    if (state->parent->fd() >= 0) {
+        g_unix_fd_add_full(G_PRIORITY_HIGH, state->parent->fd(),
+                           static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR),
+                           &on_parent_event, nullptr, nullptr);
+    }
+}
 
 void send(const helper::FromHelper& message) {
     state->channel.send(helper::encode(message));
@@ -205,8 +248,21 @@ void on_page_ended(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpo
              : "The editor's page ended: its web process crashed");
 }
 
+// The page's 2D canvases (scopes, meters, drawn shapes; some redrawn every frame) are drawn on
+// the CPU, which looks the same. Drawn with the GPU, WebKitGTK 2.50 now and then ends the web
+// process on a failed check in Skia's GPU resource cache ("trap invalid opcode" in
+// libwebkit2gtk, on the web process's main thread or its compositor's), and the page goes blank.
+// A WebKitGTK without the setting (before 2.46) is left as it is.
+void draw_canvases_on_the_cpu(WebKitSettings* settings) {
+    constexpr const char* setting = "enable-2d-canvas-acceleration";
+    if (g_object_class_find_property(G_OBJECT_GET_CLASS(settings), setting) != nullptr) {
+        g_object_set(settings, setting, FALSE, nullptr);
+    }
+}
+
 // Builds the web view inside the host's window.
 void open(const helper::Open& open) {
+    watch_parent(static_cast<Window>(open.parent));
     state->bounds = open.bounds;
 
     WebKitWebsiteDataManager* data = webkit_website_data_manager_new_ephemeral();
@@ -235,13 +291,15 @@ void open(const helper::Open& open) {
     state->view = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context,
                                                "user-content-manager", content, nullptr));
     g_object_unref(content);
+    draw_canvases_on_the_cpu(webkit_web_view_get_settings(state->view));
     // A page whose web process went would stay blank: the helper ends, and the host's log says
     // why.
     g_signal_connect(state->view, "web-process-terminated", G_CALLBACK(&on_page_ended), nullptr);
 
     state->plug = gtk_plug_new(static_cast<Window>(open.parent));
-    // The host owns the parent: when it goes, the plug goes with it, and the helper waits for
-    // its socket to close.
+    // Neither an embedder letting go of the plug (XEmbed's end) nor a request to close it
+    // destroys the plug: the plug-in closes the helper. A parent destroyed ends the helper by
+    // itself (watch_parent).
     g_signal_connect(state->plug, "delete-event", G_CALLBACK(&gtk_true), nullptr);
     gtk_container_add(GTK_CONTAINER(state->plug), GTK_WIDGET(state->view));
     gtk_window_set_default_size(GTK_WINDOW(state->plug), std::max(1, static_cast<int>(open.bounds.width)),
@@ -330,6 +388,7 @@ int main(int argc, char** argv) {
 
     State the_state(fd);
     state = &the_state;
+    g_log_set_writer_func(&write_log, nullptr, nullptr);
 
     // One pixel of the host's window is one pixel of the page's; X11 only (the parent is an
     // X11 window).

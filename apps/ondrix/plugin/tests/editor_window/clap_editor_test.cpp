@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -68,11 +69,14 @@ class ClapEditor : public EditorWindow {
     const clap_plugin_t* p() const { return instance.plugin(); }
     TestHost& host() { return instance.host(); }
 
-    bool open() {
-        return gui->create(p(), CLAP_WINDOW_API_X11, false) && set_parent() && gui->show(p());
+    // Creates the editor in the test's parent window, or in `window`, and shows it.
+    bool open() { return open(parent.id()); }
+    bool open(WindowId window) {
+        return gui->create(p(), CLAP_WINDOW_API_X11, false) && set_parent(window) && gui->show(p());
     }
-    bool set_parent() {
-        const clap_window_t window{CLAP_WINDOW_API_X11, {.x11 = parent.id()}};
+    bool set_parent() { return set_parent(parent.id()); }
+    bool set_parent(WindowId id) {
+        const clap_window_t window{CLAP_WINDOW_API_X11, {.x11 = id}};
         return gui->set_parent(p(), &window);
     }
 
@@ -236,6 +240,44 @@ TEST_F(ClapEditorWindowFd, AfterDestroyNoHelperNorWebKitProcessRemains) {
     EXPECT_TRUE(process_gone(helpers[0]))
         << "the helper is left running or a zombie";
     EXPECT_EQ(still_running(group, 2s), std::vector<pid_t>{});
+}
+
+// A host may destroy its window before gui destroy: the editor's web view ends with it, leaving no
+// process behind and nothing in the host's log, and the editor opens again in the next window
+// the host gives, or is destroyed.
+TEST(ClapEditorParentGone, TheWebViewEndsQuietlyThenSetParentOrDestroyWorks) {
+    become_subreaper();
+    for (const bool reopen : {true, false}) {
+        SCOPED_TRACE(reopen ? "then set_parent" : "then destroy");
+        ClapEditor editor(Services::FdSupport);
+        std::optional<X11Parent> first(std::in_place, WIDTH, HEIGHT);
+        ASSERT_TRUE(editor.open(first->id()));
+        ASSERT_TRUE(
+            editor.loop.run_until([&] { return editor.host().dirty_marks > 0; }, PAGE_LIMIT))
+            << "the page never ran";
+        const auto helpers = ClapEditor::helpers();
+        ASSERT_EQ(helpers.size(), 1u);
+        std::vector<pid_t> group;
+        for (const ProcessInfo& member : group_members(helpers[0])) group.push_back(member.pid);
+
+        first.reset();
+        EXPECT_TRUE(editor.loop.run_until([&] { return process_gone(helpers[0]); }, 10s))
+            << "the helper is left running or a zombie";
+        EXPECT_EQ(still_running(group, 2s), std::vector<pid_t>{});
+        EXPECT_TRUE(editor.gui->set_size(editor.p(), 1000, 640));
+        EXPECT_EQ(editor.host().lines, std::vector<LogLine>{});
+
+        if (reopen) {
+            ASSERT_TRUE(editor.set_parent());
+            EXPECT_TRUE(editor.wait_for_child(1000, 640));
+            EXPECT_TRUE(editor.wait_for_page(test_name()));
+            EXPECT_EQ(ClapEditor::helpers().size(), 1u);
+        }
+        editor.gui->destroy(editor.p());
+        EXPECT_TRUE(ClapEditor::helpers().empty());
+        EXPECT_TRUE(editor.loop.fds().empty());
+        EXPECT_EQ(editor.host().lines, std::vector<LogLine>{});
+    }
 }
 
 // The helper, or WebKit's web process inside it, killed: the host's log says so, the plug-in

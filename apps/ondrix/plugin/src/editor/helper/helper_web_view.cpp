@@ -42,9 +42,13 @@ class HelperWebView final : public WebView {
         return rewatch();
     }
 
+    // True also once the host destroyed the parent: there is nothing to resize, and the next
+    // parent's web view takes the editor's size.
     bool set_bounds(const Bounds& bounds) override {
         send(Move{bounds});
-        return channel_.open();
+        // The helper may have ended before the host loop said so.
+        if (!channel_.open() && !ended_) ended();
+        return channel_.open() || parent_gone_;
     }
     void set_hidden(bool hidden) override { send(Hide{hidden}); }
     void set_page_zoom(double factor) override { send(Zoom{factor}); }
@@ -137,13 +141,18 @@ class HelperWebView final : public WebView {
             *message);
     }
 
-    // The helper is gone: it is reaped and the reason logged; the view stays inert.
+    // The helper is gone: it is reaped and the reason logged, unless it ended because the host
+    // destroyed its parent window; the view stays inert.
     void ended() {
         ended_ = true;
         if (watching_) config_.loop->unwatch(channel_.fd());
         watching_ = false;
         channel_.close();
         const std::optional<int> status = process_.end();
+        if (status && WIFEXITED(*status) && WEXITSTATUS(*status) == PARENT_GONE) {
+            parent_gone_ = true;
+            return;
+        }
         std::string line;
         if (failure_) {
             line = *failure_;
@@ -165,6 +174,7 @@ class HelperWebView final : public WebView {
     bool watching_writable_ = false;
     bool ready_ = false;
     bool ended_ = false;
+    bool parent_gone_ = false;
     std::optional<std::string> failure_;
 };
 

@@ -81,6 +81,10 @@ struct Failed {
 };
 using FromHelper = std::variant<Ready, Post, Request, Failed>;
 
+// The helper's exit status when the host destroyed the window it was embedded in: the web view's
+// ordinary end, nothing gone wrong.
+inline constexpr int PARENT_GONE = 4;
+
 std::string encode(const ToHelper& message);
 std::string encode(const FromHelper& message);
 
