@@ -16,6 +16,7 @@
 #include "pluginterfaces/vst/ivstcomponent.h"
 #include "pluginterfaces/vst/ivstmidicontrollers.h"
 #include "run_steps.hpp"
+#include "vst3/block_io.hpp"
 #include "vst3/host_objects.hpp"
 #include "vst3/vst3_module.hpp"
 
@@ -90,44 +91,6 @@ class ComponentSession {
     bool initialized_ = false;
     bool active_ = false;
     bool processing_ = false;
-};
-
-// The 32-bit buffers of one direction's audio buses, as the component declares them; the
-// channels of inactive buses are null.
-class AudioBuffers {
-  public:
-    AudioBuffers(IComponent& component, BusDirection direction, std::uint32_t frames,
-                 bool active = true) {
-        const int32 count = std::min(component.getBusCount(kAudio, direction), 64);
-        for (int32 i = 0; i < count; ++i) {
-            BusInfo info{};
-            const bool known = component.getBusInfo(kAudio, direction, i, info) == kResultOk;
-            const auto channels = static_cast<std::uint32_t>(std::clamp(known ? info.channelCount : 0, 0, 64));
-            auto& bus = buses_.emplace_back();
-            bus.samples.assign(active ? std::size_t{channels} * frames : 0, 0.0f);
-            for (std::uint32_t c = 0; c < channels; ++c) {
-                bus.channels.push_back(active ? bus.samples.data() + std::size_t{c} * frames
-                                              : nullptr);
-            }
-        }
-        for (auto& bus : buses_) {
-            AudioBusBuffers buffers{};
-            buffers.numChannels = static_cast<int32>(bus.channels.size());
-            buffers.channelBuffers32 = bus.channels.empty() ? nullptr : bus.channels.data();
-            buffers_.push_back(buffers);
-        }
-    }
-
-    AudioBusBuffers* data() { return buffers_.empty() ? nullptr : buffers_.data(); }
-    int32 count() const { return static_cast<int32>(buffers_.size()); }
-
-  private:
-    struct Bus {
-        std::vector<float> samples;
-        std::vector<float*> channels;
-    };
-    std::vector<Bus> buses_;
-    std::vector<AudioBusBuffers> buffers_;
 };
 
 std::uint8_t midi_byte(double value) {
@@ -268,13 +231,7 @@ bool run_component(const HostOptions& options, const Vst3Module& module, RunFile
         error = "The component failed to activate";
         return false;
     }
-    AudioBuffers inputs(*component.get(), kInput, kBlockFrames);
-    AudioBuffers outputs(*component.get(), kOutput, kBlockFrames,
-                         audio_outputs == AudioOutputs::active);
-    EventList in_events;
-    EventList out_events;
-    NoParameterChanges in_changes;
-    NoParameterChanges out_changes;
+    BlockIo io(*component.get(), kBlockFrames, audio_outputs == AudioOutputs::active);
     if (!session.start()) {
         error = "The component failed to start processing";
         return false;
@@ -283,36 +240,24 @@ bool run_component(const HostOptions& options, const Vst3Module& module, RunFile
     const auto process_block = [&](std::uint64_t frame, std::uint32_t frames) {
         ProcessContext context =
             block_context(frame, kSampleRate, options.tempo, !options.stopped);
-        in_events.clear();
+        io.in_events.clear();
         for (const NoteIn& note : notes) {
             if (note.sample >= frame && note.sample < frame + frames) {
                 Event on = note_event(note, true, static_cast<std::int32_t>(note.sample - frame));
-                in_events.addEvent(on);
+                io.in_events.addEvent(on);
             }
             const std::uint64_t off = note.sample + kBlockFrames;
             if (off >= frame && off < frame + frames) {
                 Event event = note_event(note, false, static_cast<std::int32_t>(off - frame));
-                in_events.addEvent(event);
+                io.in_events.addEvent(event);
             }
         }
-        ProcessData data{};
-        data.processMode = kRealtime;
-        data.symbolicSampleSize = kSample32;
-        data.numSamples = static_cast<int32>(frames);
-        data.numInputs = inputs.count();
-        data.numOutputs = outputs.count();
-        data.inputs = inputs.data();
-        data.outputs = outputs.data();
-        data.inputParameterChanges = &in_changes;
-        data.outputParameterChanges = &out_changes;
-        data.inputEvents = &in_events;
-        data.outputEvents = &out_events;
-        data.processContext = &context;
+        ProcessData data = io.data(frames, context);
         if (processor->process(data) != kResultOk) return false;
-        for (const Event& event : out_events.events()) {
+        for (const Event& event : io.out_events.events()) {
             out << vst3_event_line(frame, event) << '\n';
         }
-        out_events.clear();
+        io.out_events.clear();
         return true;
     };
     if (!run_blocks(options.seconds, "The component", error, process_block)) return false;

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "pluginterfaces/vst/ivstevents.h"
+#include "vst3/block_io.hpp"
 #include "vst3/run_vst3_host.hpp"
 
 namespace vst3_editor_testing {
@@ -22,7 +23,7 @@ using ondrix_host_testing::MainLoop;
 
 namespace {
 
-constexpr int BLOCK = 480;
+constexpr std::uint32_t BLOCK = 480;
 constexpr double SAMPLE_RATE = 48000.0;
 
 // The object's `Interface`, with a reference of its own; null when it has none.
@@ -40,37 +41,6 @@ void release(Interface*& object) {
     if (object != nullptr) object->release();
     object = nullptr;
 }
-
-// Zeroed 32-bit buffers for each audio bus of one direction, as the component declares them.
-class AudioBuses {
-  public:
-    AudioBuses(Vst::IComponent& component, Vst::BusDirection direction) {
-        const int32 count = component.getBusCount(Vst::kAudio, direction);
-        samples_.resize(static_cast<std::size_t>(count));
-        channels_.resize(static_cast<std::size_t>(count));
-        for (int32 i = 0; i < count; ++i) {
-            Vst::BusInfo info{};
-            component.getBusInfo(Vst::kAudio, direction, i, info);
-            const auto bus = static_cast<std::size_t>(i);
-            samples_[bus].assign(static_cast<std::size_t>(info.channelCount) * BLOCK, 0.0f);
-            for (int32 c = 0; c < info.channelCount; ++c) {
-                channels_[bus].push_back(samples_[bus].data() +
-                                         static_cast<std::size_t>(c) * BLOCK);
-            }
-            Vst::AudioBusBuffers buffers{};
-            buffers.numChannels = info.channelCount;
-            buffers.channelBuffers32 = channels_[bus].data();
-            buses_.push_back(buffers);
-        }
-    }
-    int32 count() const { return static_cast<int32>(buses_.size()); }
-    Vst::AudioBusBuffers* data() { return buses_.empty() ? nullptr : buses_.data(); }
-
-  private:
-    std::vector<std::vector<float>> samples_;
-    std::vector<std::vector<float*>> channels_;
-    std::vector<Vst::AudioBusBuffers> buses_;
-};
 
 // Drops every registration of `handler`, each taken off the main loop by `remove` (its key).
 template <class Registrations, class Handler, class Remove>
@@ -280,36 +250,19 @@ void Vst3Editor::start() {
 }
 
 std::set<Controller> Vst3Editor::play(int blocks) {
-    AudioBuses inputs(*component_, Vst::kInput);
-    AudioBuses outputs(*component_, Vst::kOutput);
-    ondrix_tools::EventList in_events;
-    ondrix_tools::EventList out_events;
-    ondrix_tools::NoParameterChanges in_changes;
-    ondrix_tools::NoParameterChanges out_changes;
+    ondrix_tools::BlockIo io(*component_, BLOCK);
     std::set<Controller> sent;
     for (int i = 0; i < blocks; ++i) {
         Vst::ProcessContext context = ondrix_tools::block_context(played_, SAMPLE_RATE, 120.0, true);
-        Vst::ProcessData data{};
-        data.processMode = Vst::kRealtime;
-        data.symbolicSampleSize = Vst::kSample32;
-        data.numSamples = BLOCK;
-        data.numInputs = inputs.count();
-        data.inputs = inputs.data();
-        data.numOutputs = outputs.count();
-        data.outputs = outputs.data();
-        data.inputParameterChanges = &in_changes;
-        data.outputParameterChanges = &out_changes;
-        data.inputEvents = &in_events;
-        data.outputEvents = &out_events;
-        data.processContext = &context;
+        Vst::ProcessData data = io.data(BLOCK, context);
         EXPECT_EQ(processor_->process(data), kResultOk);
-        for (const Vst::Event& event : out_events.events()) {
+        for (const Vst::Event& event : io.out_events.events()) {
             if (event.type == Vst::Event::kLegacyMIDICCOutEvent &&
                 event.midiCCOut.controlNumber < 128) {
                 sent.emplace(event.midiCCOut.channel, event.midiCCOut.controlNumber);
             }
         }
-        out_events.clear();
+        io.out_events.clear();
         played_ += BLOCK;
     }
     return sent;
