@@ -95,18 +95,22 @@ void Core::restart() {
 
 Live Core::take_live() {
     Live live;
+    take_live(live);
+    return live;
+}
+
+void Core::take_live(Live& live) {
     for (std::size_t i = 0; i < LIVE_SOURCE_COUNT; ++i) {
         live.sources[i] = live_sources_[i].load(std::memory_order_relaxed);
     }
     for (std::size_t i = 0; i < LIVE_OUTPUT_COUNT; ++i) {
         live.outputs[i] = live_outputs_[i].load(std::memory_order_relaxed);
     }
-    live.trace = empty_trace();
-    {
-        std::lock_guard lock(trace_mutex_);
-        std::swap(trace_, live.trace);
-    }
-    return live;
+    // The audio thread gets this buffer: empty, with all the room it may fill.
+    live.trace.clear();
+    live.trace.reserve(TRACE_CAPACITY);
+    std::lock_guard lock(trace_mutex_);
+    std::swap(trace_, live.trace);
 }
 
 std::optional<ondrix_engine::settings::Patch> Core::take_pending_patch() {

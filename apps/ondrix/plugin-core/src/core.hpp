@@ -81,6 +81,9 @@ class Core {
 
     // Copies the live values and takes the recorded trace frames, leaving an empty trace.
     Live take_live();
+    // The same into `live`, whose trace buffer goes back to the audio thread for the next
+    // frames: a caller that keeps its Live between takes allocates nothing.
+    void take_live(Live& live);
 
     // Takes the pending patch, if any, waiting for its lock. Used when a Processor is built.
     std::optional<ondrix_engine::settings::Patch> take_pending_patch();

@@ -193,18 +193,29 @@ TEST(LiveValues, TakeCopiesCellsAndHandsOverWholeFramesOnce) {
 
 TEST(LiveValues, TraceNotTakenFor65FramesRestartsWithTheNewest) {
     Core core;
-    // Each take hands the audio side a new list with the same room of 64 frames, so the rounds
-    // after the first behave as the first does.
+    // Each take hands the audio side an empty list with the same room of 64 frames, so the rounds
+    // after the first behave as the first does, whether a take makes a new Live or reuses one
+    // (which starts out holding a stale value and no room).
+    Live kept;
+    kept.trace = {-1.0f};
     struct Round {
         int frames;
         int first_kept;
+        bool into_kept;
     };
-    for (const Round round : {Round{64, 1}, Round{65, 65}, Round{64, 1}, Round{130, 129}}) {
+    for (const Round round : {Round{64, 1, false}, Round{65, 65, true}, Round{64, 1, true},
+                              Round{130, 129, false}, Round{64, 1, true}}) {
         SCOPED_TRACE(round.frames);
         for (int frame = 1; frame <= round.frames; ++frame) {
             ASSERT_TRUE(core.try_record(Frame(frame).taps, Frame(frame).values));
         }
-        const Live live = core.take_live();
+        Live taken;
+        if (round.into_kept) {
+            core.take_live(kept);
+        } else {
+            taken = core.take_live();
+        }
+        const Live& live = round.into_kept ? kept : taken;
         std::vector<float> expected;
         for (int frame = round.first_kept; frame <= round.frames; ++frame) {
             expected.insert(expected.end(), TRACE_FRAME_SIZE, static_cast<float>(frame));

@@ -88,8 +88,10 @@ Outcome plugin_init(Core& core, const Arguments&) {
     return value({{"patch", std::move(patch)}});
 }
 
-Outcome live_values(Core& core, const Arguments&) {
-    return Outcome::success(live_text(core.take_live()));
+// Read into `kept`, the page's own Live, whose trace buffer then serves the next poll.
+Outcome live_values(Core& core, Live& kept) {
+    core.take_live(kept);
+    return Outcome::success(live_text(kept));
 }
 
 Outcome restart(Core& core, const Arguments&) {
@@ -156,10 +158,10 @@ struct Entry {
     Command run;
 };
 
+// Every command but "live_values", which needs the page's own buffer.
 constexpr std::array commands{
     Entry{"zoom", nothing},
     Entry{"plugin_init", plugin_init},
-    Entry{"live_values", live_values},
     Entry{"restart", restart},
     Entry{"set_patch", set_patch},
     Entry{"engine_state", engine_state},
@@ -276,9 +278,10 @@ std::vector<Action> Page::handle(Core& core, std::string_view message) {
         }
     }
 
+    Outcome outcome =
+        command == "live_values" ? live_values(core, live_) : run(core, command, args);
     const auto id = invoke.find("id");
-    actions.emplace_back(
-        Eval{reply(id != invoke.end() ? *id : json(nullptr), run(core, command, args))});
+    actions.emplace_back(Eval{reply(id != invoke.end() ? *id : json(nullptr), std::move(outcome))});
     return actions;
 }
 

@@ -46,6 +46,11 @@ class Page {
 
     // The core's loaded-state epoch as this page last saw it.
     std::uint32_t seen_epoch = 0;
+
+  private:
+    // The last live values taken. The page polls them every display frame, and its trace buffer,
+    // kept here, spares each poll a new one.
+    Live live_;
 };
 
 }  // namespace ondrix_plugin_core::protocol
